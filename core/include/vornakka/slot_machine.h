@@ -1,0 +1,105 @@
+// The slot machine: every counter, flag and position of the game and the
+// operations the buttons and the two timers call. It draws, sounds and saves
+// only through the services handed to its constructor.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "vornakka/random_source.h"
+#include "vornakka/services.h"
+#include "vornakka/strips.h"
+
+namespace vornakka {
+
+// The machine's state. Per-reel and per-face arrays are indexed from 0
+// (element 0 is reel 1, the top face); positions inside them count from 1.
+struct MachineState {
+    std::int32_t credits = 50;
+    std::int8_t bet = 1;
+    std::int8_t lastSpinBet = 0;
+    std::int32_t winnings = 0;
+    std::int32_t lastWin = 0;
+    std::int32_t jackpot = 0;
+    std::array<std::int32_t, kReelCount> reelPos = {1, 1, 1};
+    std::array<char, kReelCount> shownSymbol = {'A', 'A', 'A'};
+    std::array<std::int32_t, kReelCount> spinCount = {0, 0, 0};
+    std::array<bool, kReelCount> held = {false, false, false};
+    std::array<bool, kReelCount> stopped = {true, true, true};
+    bool holdBlocked = true;
+    std::int32_t pendingWin = 0;
+    std::int32_t doubleFactor = 1;
+    bool doubleClosed = true;
+    bool gambleSpinning = false;
+    std::uint8_t gambleChoice = 3;  // 1 smile, 2 frown, 3 no guess
+    std::int32_t gambleSteps = 0;
+    std::array<std::int32_t, 3> facePos = {1, 2, 3};
+    std::int32_t finalScore = 0;
+    std::array<std::array<Colour, kStripLength>, kReelCount> symbolColour = {};
+
+    bool allStopped() const { return stopped[0] && stopped[1] && stopped[2]; }
+};
+
+class SlotMachine {
+public:
+    SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore,
+                HighScoreStore& highScores, Clock& clock);
+
+    SlotMachine(const SlotMachine&) = delete;
+    SlotMachine& operator=(const SlotMachine&) = delete;
+
+    // Run once when the machine window is created: welcome sound, seeding,
+    // both data files, a fresh game and the best entry in the message line.
+    // A failing file stops it at that step.
+    void startUp();
+
+    // Buttons.
+    void pressBet();
+    void pressHold(int reel);  // 1..3
+    void pressStart();
+    void pressCollect();
+    void pressDouble();
+    void pressSmile();
+    void pressFrown();
+
+    // Timers: the 10 ms reel timer and the 50 ms gamble timer.
+    void reelTick();
+    void gambleTick();
+
+    // The steps the operations above share; public so that a test can drive
+    // them one at a time.
+    void resetMachine();
+    void refreshCounters();
+    void evaluateLine();
+    void awardWin(std::int32_t multiplier);
+
+    const MachineState& state() const { return s_; }
+    // Lets a test put the machine into a chosen corner (little money, a big
+    // jackpot) without playing its way there.
+    MachineState& stateForTesting() { return s_; }
+    RandomSource& randomSource() { return random_; }
+
+    // The paytable amounts for a bet, in the order the view shows them.
+    static Counters countersFor(const MachineState& s);
+
+private:
+    void resetFaces();          // reset steps 1-2
+    void resetMoney();          // reset step 3
+    void resetReelsAndHolds();  // reset steps 4-6
+    void gameOver();
+    void payAutomatically();
+    void decideGamble();
+    void pressGuess(std::uint8_t choice);
+    void stopCues(std::initializer_list<SoundCue> cues);
+    void showFacesAtPositions();
+
+    MachineView& view_;
+    SoundBank& sounds_;
+    JackpotStore& jackpotStore_;
+    HighScoreStore& highScores_;
+    Clock& clock_;
+    RandomSource random_;
+    MachineState s_;
+};
+
+}  // namespace vornakka

@@ -1,0 +1,348 @@
+#include "vornakka/slot_machine.h"
+
+#include <string>
+
+#include "vornakka/money.h"
+
+namespace vornakka {
+
+namespace {
+
+using enum SoundCue;
+
+// The machine window's ten cues; the jackpot silences them all.
+constexpr SoundCue kMachineCues[] = {Voitto, Havio,   Kaynnistys, Lukitus, Voitonmaksu,
+                                     Koss,   Tuplaus, Ruplaus,    VYlos,   Welcome};
+
+// Above this, pendingWin x doubleFactor x 2, a win is paid at once: that is,
+// amounts of 151 and more are never offered for doubling.
+constexpr std::int64_t kAutoPayLimit = 301;
+
+std::size_t idx(int reel) { return static_cast<std::size_t>(reel - 1); }
+
+int wrap(int position, int length) { return position + 1 > length ? 1 : position + 1; }
+
+void fillSymbolColours(MachineState& s) {
+    for (int r = 1; r <= kReelCount; ++r) {
+        for (int p = 1; p <= kStripLength; ++p) {
+            s.symbolColour[idx(r)][idx(p)] = symbolColourOf(kReelStrips[idx(r)].at(p));
+        }
+    }
+}
+
+}  // namespace
+
+SlotMachine::SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore,
+                         HighScoreStore& highScores, Clock& clock)
+    : view_(view), sounds_(sounds), jackpotStore_(jackpotStore), highScores_(highScores), clock_(clock) {
+    // The colours are fixed data. Filling them here as well as at start-up
+    // keeps the reels in their colours even when start-up was cut short by a
+    // missing data file.
+    fillSymbolColours(s_);
+}
+
+void SlotMachine::stopCues(std::initializer_list<SoundCue> cues) {
+    for (SoundCue cue : cues) sounds_.stop(cue);
+}
+
+Counters SlotMachine::countersFor(const MachineState& s) {
+    Counters c;
+    c.bet = s.bet;
+    c.credits = s.credits;
+    c.winnings = s.winnings;
+    c.lastWin = s.lastWin;
+    c.jackpot = s.jackpot;
+    constexpr std::int32_t multipliers[8] = {20, 10, 8, 4, 2, 15, 6, 6};
+    for (int i = 0; i < 8; ++i) c.amounts[i] = s.bet * multipliers[i];
+    return c;
+}
+
+void SlotMachine::refreshCounters() { view_.showCounters(countersFor(s_)); }
+
+// ---------------------------------------------------------------- start-up
+
+void SlotMachine::startUp() {
+    sounds_.play(Welcome);
+    random_.reseed(RandomSource::seedFrom(clock_.utcTimeOfDay()));
+    s_.jackpot = jackpotStore_.load();
+    highScores_.load();
+    fillSymbolColours(s_);
+    s_.holdBlocked = true;
+    resetFaces();
+    resetMoney();
+    refreshCounters();
+    resetReelsAndHolds();
+    const HighScoreEntry& best = highScores_.row(1);
+    view_.showMessage("Paras: " + best.name + " " + std::to_string(best.score) + " mk");
+}
+
+// ---------------------------------------------------------------- reset
+
+void SlotMachine::showFacesAtPositions() {
+    view_.showFaces(kFaceStrip.at(s_.facePos[0]), kFaceStrip.at(s_.facePos[1]), kFaceStrip.at(s_.facePos[2]));
+}
+
+void SlotMachine::resetFaces() {
+    view_.showFaces(kFaceStrip.at(1), kFaceStrip.at(2), kFaceStrip.at(3));
+    s_.doubleFactor = 1;
+    s_.gambleChoice = 3;
+    s_.facePos = {1, 2, 3};
+}
+
+void SlotMachine::resetMoney() {
+    s_.bet = 1;
+    s_.credits = 50;
+    s_.winnings = 0;
+}
+
+void SlotMachine::resetReelsAndHolds() {
+    s_.doubleClosed = true;
+    s_.gambleSpinning = false;
+    for (int r = 1; r <= kReelCount; ++r) {
+        s_.held[idx(r)] = false;
+        view_.setHoldLamp(r, false);
+    }
+    for (int r = 1; r <= kReelCount; ++r) {
+        s_.reelPos[idx(r)] = static_cast<std::int32_t>(random_.random(kStripLength)) + 1;
+    }
+    view_.setReelTimer(false);
+    s_.stopped = {true, true, true};
+}
+
+void SlotMachine::resetMachine() {
+    resetFaces();
+    resetMoney();
+    resetReelsAndHolds();
+}
+
+// ---------------------------------------------------------------- bet, holds, spin
+
+void SlotMachine::pressBet() {
+    if (!s_.allStopped()) return;
+    const std::int64_t total = std::int64_t{s_.credits} + s_.winnings;
+    if (s_.bet < 5 && s_.bet < total && total > 0) {
+        s_.bet = static_cast<std::int8_t>(s_.bet + 1);
+    } else {
+        s_.bet = 1;
+    }
+    refreshCounters();
+}
+
+void SlotMachine::pressHold(int reel) {
+    if (!s_.allStopped()) return;
+    if (reel < 1 || reel > kReelCount) return;
+    stopCues({Voitto, Havio, Koss, Kaynnistys});
+    sounds_.play(Lukitus);
+    if (s_.holdBlocked || s_.lastSpinBet < s_.bet) return;
+    s_.held[idx(reel)] = !s_.held[idx(reel)];
+    view_.setHoldLamp(reel, s_.held[idx(reel)]);
+}
+
+void SlotMachine::pressStart() {
+    if (!s_.allStopped()) return;
+    view_.showMessage("");
+    stopCues({Koss, Voitto, Havio});
+    sounds_.play(Kaynnistys);
+    for (int r = 1; r <= kReelCount; ++r) {
+        s_.spinCount[idx(r)] = static_cast<std::int32_t>(random_.random(30)) + 30;
+    }
+    s_.stopped = {false, false, false};
+    s_.holdBlocked = false;
+    s_.lastSpinBet = s_.bet;
+    const std::int64_t total = std::int64_t{s_.credits} + s_.winnings;
+    if (total > 0 && total < s_.bet) s_.bet = static_cast<std::int8_t>(total);  // the last money, bet whole
+    if (s_.credits < s_.bet) {
+        s_.winnings = subMoney(s_.winnings, s_.bet - s_.credits);
+        s_.credits = 0;
+    } else {
+        s_.credits -= s_.bet;
+    }
+    s_.jackpot = addMoney(s_.jackpot, s_.bet);
+    refreshCounters();
+    view_.setReelTimer(true);
+}
+
+void SlotMachine::reelTick() {
+    for (int r = 1; r <= kReelCount; ++r) {
+        if (s_.held[idx(r)]) s_.stopped[idx(r)] = true;
+    }
+    for (int r = 1; r <= kReelCount; ++r) {
+        const std::size_t i = idx(r);
+        if (s_.stopped[i]) continue;
+        if (s_.spinCount[i] <= 0) {
+            s_.stopped[i] = true;
+        } else {
+            --s_.spinCount[i];
+        }
+        // The reel still moves on the tick on which it stops.
+        s_.reelPos[i] = wrap(s_.reelPos[i], kStripLength);
+        s_.shownSymbol[i] = kReelStrips[i].at(s_.reelPos[i]);
+        view_.showReel(r, s_.shownSymbol[i], s_.symbolColour[i][idx(s_.reelPos[i])]);
+    }
+    if (!s_.allStopped()) return;
+
+    refreshCounters();
+    s_.holdBlocked = s_.held[0] || s_.held[1] || s_.held[2];
+    evaluateLine();
+    refreshCounters();
+    for (int r = 1; r <= kReelCount; ++r) view_.setHoldLamp(r, false);
+    s_.held = {false, false, false};
+    view_.setReelTimer(false);
+}
+
+// ---------------------------------------------------------------- paytable
+
+void SlotMachine::gameOver() {
+    jackpotStore_.save(s_.jackpot);
+    resetMachine();
+    view_.openHighScores();
+}
+
+void SlotMachine::evaluateLine() {
+    const int row = firstMatchingRow(s_.shownSymbol[0], s_.shownSymbol[1], s_.shownSymbol[2]);
+    if (row != 0) {
+        const std::int32_t multiplier =
+            row == kJackpotRow ? s_.jackpot / s_.bet : kPaytable[idx(row)].multiplier;
+        awardWin(multiplier);
+        if (row == kJackpotRow) {
+            for (SoundCue cue : kMachineCues) sounds_.stop(cue);
+            sounds_.play(satan);
+            s_.jackpot = 0;
+        }
+        return;
+    }
+    stopCues({Voitto, Kaynnistys});
+    sounds_.play(Koss);
+    if (std::int64_t{s_.credits} + s_.winnings <= 0) gameOver();
+}
+
+void SlotMachine::payAutomatically() {
+    const std::int32_t amount = mulMoney(s_.pendingWin, s_.doubleFactor);
+    view_.showMessage("Onnea!!!");
+    s_.winnings = addMoney(s_.winnings, amount);
+    s_.lastWin = amount;
+    s_.doubleFactor = 1;
+    s_.doubleClosed = true;
+    refreshCounters();
+    s_.stopped = {true, true, true};
+}
+
+void SlotMachine::awardWin(std::int32_t multiplier) {
+    s_.doubleFactor = 1;
+    s_.holdBlocked = true;
+    s_.jackpot = subMoney(s_.jackpot, s_.bet);  // the stake the start put in
+    stopCues({Havio, Kaynnistys});
+    sounds_.play(Voitto);
+    const std::int32_t amount = mulMoney(multiplier, s_.bet);
+    view_.showMessage("VOITIT " + std::to_string(amount) + " MK. TUPLAATKO?");
+    s_.stopped = {false, false, false};
+    s_.doubleClosed = false;
+    s_.pendingWin = amount;
+    if (std::int64_t{s_.pendingWin} * s_.doubleFactor * 2 > kAutoPayLimit) {
+        stopCues({Voitto, Havio, Kaynnistys, Lukitus, Voitonmaksu, Koss});
+        sounds_.play(Tuplaus);
+        payAutomatically();
+    }
+}
+
+// ---------------------------------------------------------------- double-up
+
+void SlotMachine::pressDouble() {
+    if (s_.doubleClosed) return;
+    stopCues({Voitto, Havio, Kaynnistys});
+    sounds_.play(Lukitus);
+    s_.doubleClosed = true;
+    s_.doubleFactor = mulMoney(s_.doubleFactor, 2);
+    view_.showMessage("TUPLAUS " + std::to_string(mulMoney(s_.pendingWin, s_.doubleFactor)) +
+                      "MK DEPRESSIO/HYMY");
+    s_.gambleSteps = static_cast<std::int32_t>(random_.random(11)) + 33;
+    s_.gambleSpinning = true;
+}
+
+void SlotMachine::pressGuess(std::uint8_t choice) {
+    if (!s_.gambleSpinning) return;
+    stopCues({Voitto, Havio, Kaynnistys, Lukitus, Voitonmaksu, Koss, Tuplaus});
+    sounds_.play(Ruplaus);
+    s_.gambleChoice = choice;
+}
+
+void SlotMachine::pressSmile() { pressGuess(1); }
+void SlotMachine::pressFrown() { pressGuess(2); }
+
+void SlotMachine::gambleTick() {
+    if (s_.gambleChoice != 1 && s_.gambleChoice != 2) return;
+    if (s_.gambleSpinning) {
+        if (s_.gambleSteps <= 0) {
+            s_.gambleSpinning = false;
+        } else {
+            --s_.gambleSteps;
+        }
+        for (auto& pos : s_.facePos) pos = wrap(pos, kFaceStripLength);
+        showFacesAtPositions();
+    }
+    if (!s_.gambleSpinning) decideGamble();
+}
+
+void SlotMachine::decideGamble() {
+    stopCues({Voitto, Kaynnistys, Lukitus, Voitonmaksu, Koss, Tuplaus, Ruplaus});
+    const char face = kFaceStrip.at(s_.facePos[1]);
+    const bool right = (face == kSmile && s_.gambleChoice == 1) || (face == kFrown && s_.gambleChoice == 2);
+    if (right) {
+        view_.showMessage("VOITIT " + std::to_string(mulMoney(s_.pendingWin, s_.doubleFactor)) +
+                          "MK. TUPLAATKO?");
+        s_.doubleClosed = false;
+        s_.gambleChoice = 3;
+        sounds_.play(Voitto);
+    } else {
+        view_.showMessage("V\xC4\xC4RIN!!!!");
+        stopCues({Voitto, Kaynnistys, Lukitus, Voitonmaksu, Koss, Tuplaus, Ruplaus});
+        sounds_.play(Havio);
+        s_.stopped = {true, true, true};
+        s_.doubleFactor = 1;
+        if (std::int64_t{s_.credits} + s_.winnings <= 0) {
+            gameOver();
+            refreshCounters();
+        }
+        // The guess is cleared only once the game-over save has gone through,
+        // so that a save that failed is tried again on the next tick.
+        s_.gambleChoice = 3;
+    }
+    if (std::int64_t{s_.pendingWin} * s_.doubleFactor * 2 > kAutoPayLimit) {
+        stopCues({Voitto, Havio, Kaynnistys, Lukitus, Voitonmaksu, Koss});
+        sounds_.play(Tuplaus);
+        sounds_.stop(Ruplaus);
+        payAutomatically();
+    }
+}
+
+// ---------------------------------------------------------------- collect and cash-out
+
+void SlotMachine::pressCollect() {
+    if (s_.allStopped()) {
+        stopCues({Voitto, Havio, Kaynnistys, Lukitus});
+        sounds_.play(Voitonmaksu);
+        s_.finalScore = s_.winnings;  // credits never won are not part of the score
+        jackpotStore_.save(s_.jackpot);
+        s_.holdBlocked = true;
+        resetMachine();
+        if (highScores_.qualifies(s_.finalScore)) {
+            view_.openNameEntry(s_.finalScore);
+        } else {
+            view_.openHighScores();
+        }
+        refreshCounters();
+    }
+    if (!s_.doubleClosed) {
+        stopCues({Voitto, Kaynnistys, Lukitus, Voitonmaksu, Koss, Tuplaus, Ruplaus});
+        sounds_.play(VYlos);
+        const std::int32_t amount = mulMoney(s_.pendingWin, s_.doubleFactor);
+        s_.winnings = addMoney(s_.winnings, amount);
+        s_.lastWin = amount;
+        s_.doubleFactor = 1;
+        s_.stopped = {true, true, true};
+        s_.doubleClosed = true;
+        refreshCounters();
+    }
+}
+
+}  // namespace vornakka

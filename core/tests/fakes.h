@@ -1,0 +1,181 @@
+// Recording stand-ins for the machine's services, so a test can drive the
+// real machine tick by tick and read back every call it made.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "vornakka/failure.h"
+#include "vornakka/slot_machine.h"
+
+namespace vornakka::testing {
+
+struct RecordingView : MachineView {
+    std::vector<std::string> calls;  // every call in order, as text
+    std::string message;
+    Counters counters;
+    char reel[3] = {'A', 'A', 'A'};
+    Colour reelColour[3] = {colours::blue, colours::blue, colours::blue};
+    char faces[3] = {'?', '?', '?'};
+    bool lamp[3] = {false, false, false};
+    bool reelTimer = true;  // the window's reel timer as designed, until switched
+    int highScoresOpened = 0;
+    std::vector<std::int32_t> nameEntries;
+
+    void showReel(int r, char symbol, Colour colour) override {
+        reel[r - 1] = symbol;
+        reelColour[r - 1] = colour;
+        calls.push_back("reel" + std::to_string(r) + "=" + symbol);
+    }
+    void showCounters(const Counters& c) override {
+        counters = c;
+        calls.push_back("counters");
+    }
+    void showMessage(const Text& text) override {
+        message = text;
+        calls.push_back("message:" + text);
+    }
+    void showFaces(char top, char middle, char bottom) override {
+        faces[0] = top;
+        faces[1] = middle;
+        faces[2] = bottom;
+        calls.push_back(std::string("faces:") + top + middle + bottom);
+    }
+    void setHoldLamp(int r, bool lit) override {
+        lamp[r - 1] = lit;
+        calls.push_back("lamp" + std::to_string(r) + (lit ? "=on" : "=off"));
+    }
+    void setReelTimer(bool enabled) override {
+        reelTimer = enabled;
+        calls.push_back(enabled ? "timer=on" : "timer=off");
+    }
+    void openHighScores() override {
+        ++highScoresOpened;
+        calls.push_back("openHighScores");
+    }
+    void openNameEntry(std::int32_t score) override {
+        nameEntries.push_back(score);
+        calls.push_back("openNameEntry:" + std::to_string(score));
+    }
+};
+
+struct RecordingSounds : SoundBank {
+    std::vector<std::string> calls;  // "play Voitto", "stop Koss", ...
+    void play(SoundCue cue) override { calls.push_back(std::string("play ") + soundCueName(cue)); }
+    void stop(SoundCue cue) override { calls.push_back(std::string("stop ") + soundCueName(cue)); }
+    std::vector<std::string> take() {
+        auto out = std::move(calls);
+        calls.clear();
+        return out;
+    }
+};
+
+struct FakeJackpot : JackpotStore {
+    std::int32_t stored = 0;
+    std::vector<std::int32_t> saves;
+    std::optional<std::string> failLoad;  // message to throw
+    std::optional<std::string> failSave;
+    std::int32_t load() override {
+        if (failLoad) throw IoError(2, *failLoad);
+        return stored;
+    }
+    void save(std::int32_t jackpot) override {
+        if (failSave) throw IoError(5, *failSave);
+        stored = jackpot;
+        saves.push_back(jackpot);
+    }
+};
+
+struct FakeHighScores : HighScoreStore {
+    HighScoreEntry rows[10];
+    int loads = 0;
+    std::optional<std::string> failLoad;
+    FakeHighScores() {
+        for (int i = 0; i < 10; ++i) rows[i] = {"Row" + std::to_string(i + 1), 100 - 10 * i};
+    }
+    void load() override {
+        ++loads;
+        if (failLoad) throw IoError(2, *failLoad);
+    }
+    bool qualifies(std::int32_t score) const override { return score > rows[9].score; }
+    const HighScoreEntry& row(int index) const override { return rows[index - 1]; }
+};
+
+struct FixedClock : Clock {
+    TimeOfDay time;
+    TimeOfDay utcTimeOfDay() override { return time; }
+};
+
+// A machine with its recording services, started up with a chosen seed.
+struct Rig {
+    RecordingView view;
+    RecordingSounds sounds;
+    FakeJackpot jackpot;
+    FakeHighScores scores;
+    FixedClock clock;
+    SlotMachine machine{view, sounds, jackpot, scores, clock};
+
+    // Seeds through the clock: a seed below 86 400 000 is a time of day.
+    void startUp(std::uint32_t seed = 0) {
+        clock.time = {static_cast<int>(seed / 3600000), static_cast<int>(seed / 60000 % 60),
+                      static_cast<int>(seed / 1000 % 60), static_cast<int>(seed % 1000)};
+        machine.startUp();
+    }
+    const MachineState& s() const { return machine.state(); }
+
+    // Ticks the reel timer while the view keeps it on; returns the tick count.
+    int runSpin(int limit = 1000) {
+        int ticks = 0;
+        while (view.reelTimer && ticks < limit) {
+            machine.reelTick();
+            ++ticks;
+        }
+        return ticks;
+    }
+    int runGamble(int limit = 1000) {
+        int ticks = 0;
+        while (machine.state().gambleChoice != 3 && ticks < limit) {
+            machine.gambleTick();
+            ++ticks;
+        }
+        return ticks;
+    }
+};
+
+// Positions the reels so that the next spin (with the start's draws taken
+// from the seeded generator) lands on `line`: every final offset is equally
+// reachable, so we choose the start positions to fit.
+inline void aimAt(Rig& rig, const std::string& line) {
+    RandomSource copy(rig.machine.randomSource().seed());
+    auto& st = rig.machine.stateForTesting();
+    for (std::size_t i = 0; i < 3; ++i) {
+        const int steps = static_cast<int>(copy.random(30)) + 30 + 1;
+        const int target = static_cast<int>(kReelStrips[i].letters.find(line[i])) + 1;
+        ASSERT_GT(target, 0) << line;
+        if (st.held[i]) continue;
+        st.reelPos[i] = ((target - 1 - steps) % 30 + 30) % 30 + 1;
+    }
+}
+
+// Searches the seeds from `from` for the first whose next spin, started from
+// the given state of a freshly started machine, ends on the wanted line.
+// Returns the seed; the test then replays it.
+inline std::uint32_t findSeedForLine(const std::string& line, std::uint32_t from = 0,
+                                     const std::function<void(Rig&)>& prepare = {}) {
+    for (std::uint32_t seed = from; seed < 86400000u; ++seed) {
+        Rig rig;
+        rig.startUp(seed);
+        if (prepare) prepare(rig);
+        rig.machine.pressStart();
+        rig.runSpin();
+        const auto& shown = rig.s().shownSymbol;
+        if (std::string(shown.begin(), shown.end()) == line) return seed;
+    }
+    throw std::runtime_error("no seed gives " + line);
+}
+
+}  // namespace vornakka::testing

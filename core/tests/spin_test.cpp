@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+
+namespace vornakka {
+namespace {
+
+using testing::Rig;
+using Calls = std::vector<std::string>;
+
+int wrapPos(int p) { return (p - 1) % 30 + 1; }
+
+TEST(Spin, AWholeSpinTickByTick) {
+    Rig rig;
+    rig.startUp(12345);
+    // Replay the draws with our own generator: three at the reset, three at the start.
+    RandomSource r(12345);
+    int start[3], count[3];
+    for (int& p : start) p = static_cast<int>(r.random(30)) + 1;
+    for (int& c : count) c = static_cast<int>(r.random(30)) + 30;
+    ASSERT_EQ(rig.s().reelPos[0], start[0]);
+
+    rig.sounds.take();
+    rig.view.calls.clear();
+    rig.machine.pressStart();
+    EXPECT_EQ(rig.sounds.take(), (Calls{"stop Koss", "stop Voitto", "stop Havio", "play Kaynnistys"}));
+    EXPECT_EQ(rig.view.calls, (Calls{"message:", "counters", "timer=on"}));
+    EXPECT_EQ(rig.s().credits, 49);
+    EXPECT_EQ(rig.s().jackpot, 1);
+    EXPECT_EQ(rig.s().lastSpinBet, 1);
+    EXPECT_FALSE(rig.s().holdBlocked);
+
+    // Presses during the spin are ignored without a sound.
+    rig.machine.pressBet();
+    rig.machine.pressHold(1);
+    rig.machine.pressStart();
+    rig.machine.pressCollect();
+    EXPECT_TRUE(rig.sounds.take().empty());
+    EXPECT_EQ(rig.s().bet, 1);
+
+    // Every tick moves each moving reel one step and shows it in its colour.
+    rig.view.calls.clear();
+    rig.machine.reelTick();
+    EXPECT_EQ(rig.view.calls, (Calls{std::string("reel1=") + kReelStrips[0].at(wrapPos(start[0] + 1)),
+                                     std::string("reel2=") + kReelStrips[1].at(wrapPos(start[1] + 1)),
+                                     std::string("reel3=") + kReelStrips[2].at(wrapPos(start[2] + 1))}));
+    const int ticks = 1 + rig.runSpin();
+    EXPECT_EQ(ticks, std::max({count[0], count[1], count[2]}) + 1);
+    for (int i = 0; i < 3; ++i) {
+        const int final = wrapPos(start[i] + count[i] + 1);  // moves count + 1 times
+        EXPECT_EQ(rig.s().reelPos[static_cast<std::size_t>(i)], final);
+        EXPECT_EQ(rig.view.reel[i], kReelStrips[static_cast<std::size_t>(i)].at(final));
+        EXPECT_EQ(rig.view.reelColour[i], symbolColourOf(rig.view.reel[i]));
+    }
+    EXPECT_FALSE(rig.view.reelTimer);
+}
+
+TEST(Spin, HeldReelsKeepTheirLetterAndHoldsFollowTheBlockRules) {
+    // Find a seed whose first spin loses and check the hold rules around it.
+    Rig rig;
+    std::uint32_t seed = 0;
+    for (;; ++seed) {
+        Rig probe;
+        probe.startUp(seed);
+        probe.machine.pressStart();
+        probe.runSpin();
+        if (probe.s().doubleClosed && probe.s().allStopped() && probe.s().winnings == 0) break;
+    }
+    rig.startUp(seed);
+
+    // After start-up holds are blocked: the press sounds but changes nothing.
+    rig.sounds.take();
+    rig.machine.pressHold(2);
+    EXPECT_EQ(rig.sounds.take(), (Calls{"stop Voitto", "stop Havio", "stop Koss", "stop Kaynnistys", "play Lukitus"}));
+    EXPECT_FALSE(rig.s().held[1]);
+    EXPECT_FALSE(rig.view.lamp[1]);
+
+    rig.machine.pressStart();
+    rig.runSpin();
+    ASSERT_FALSE(rig.s().holdBlocked);  // a losing spin without holds allows them
+
+    // A hold toggles the lamp at once; a second press releases it.
+    rig.machine.pressHold(2);
+    EXPECT_TRUE(rig.s().held[1]);
+    EXPECT_TRUE(rig.view.lamp[1]);
+    rig.machine.pressHold(2);
+    EXPECT_FALSE(rig.view.lamp[1]);
+    rig.machine.pressHold(2);
+
+    // Raising the bet above the last spin's bet refuses new holds, but the
+    // one already set stays.
+    rig.machine.pressBet();
+    ASSERT_EQ(rig.s().bet, 2);
+    rig.machine.pressHold(3);
+    EXPECT_FALSE(rig.s().held[2]);
+    EXPECT_TRUE(rig.s().held[1]);
+
+    const char kept = rig.view.reel[1];
+    const int keptPos = rig.s().reelPos[1];
+    rig.view.calls.clear();
+    rig.machine.pressStart();
+    rig.runSpin();
+    EXPECT_EQ(rig.view.reel[1], kept);
+    EXPECT_EQ(rig.s().reelPos[1], keptPos);
+    for (const auto& c : rig.view.calls) EXPECT_NE(c.rfind("reel2=", 0), 0u) << "held reel moved";
+    // The end of the spin darkens every lamp and blocks holds for the next.
+    EXPECT_FALSE(rig.view.lamp[1]);
+    EXPECT_FALSE(rig.s().held[1]);
+    EXPECT_TRUE(rig.s().holdBlocked);
+}
+
+TEST(Spin, AllThreeHeldEndsOnTheFirstTick) {
+    Rig rig;
+    std::uint32_t seed = 0;
+    for (;; ++seed) {
+        Rig probe;
+        probe.startUp(seed);
+        probe.machine.pressStart();
+        probe.runSpin();
+        if (probe.s().doubleClosed && probe.s().allStopped() && !probe.s().holdBlocked) break;
+    }
+    rig.startUp(seed);
+    rig.machine.pressStart();
+    rig.runSpin();
+    const auto before = rig.s().shownSymbol;
+    for (int r = 1; r <= 3; ++r) rig.machine.pressHold(r);
+    rig.machine.pressStart();
+    EXPECT_EQ(rig.runSpin(), 1);
+    EXPECT_EQ(rig.s().shownSymbol, before);
+}
+
+TEST(Bet, CyclesAndNeverExceedsTheMoney) {
+    Rig rig;
+    rig.startUp(1);
+    std::vector<int> seen;
+    for (int i = 0; i < 6; ++i) {
+        rig.machine.pressBet();
+        seen.push_back(rig.s().bet);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{2, 3, 4, 5, 1, 2}));
+    rig.machine.pressBet();
+    rig.machine.pressBet();  // 4
+    EXPECT_EQ(rig.view.counters.bet, 4);
+    const std::int32_t amounts[8] = {80, 40, 32, 16, 8, 60, 24, 24};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(rig.view.counters.amounts[i], amounts[i]);
+}
+
+TEST(Bet, TheLastMoneyIsBetWholeFromCreditsThenWinnings) {
+    Rig rig;
+    rig.startUp(7);
+    auto& st = rig.machine.stateForTesting();
+
+    // Credits 0, winnings 3, bet 5: the start bets the 3.
+    st.credits = 0;
+    st.winnings = 3;
+    st.bet = 5;
+    st.jackpot = 10;
+    rig.machine.pressStart();
+    EXPECT_EQ(rig.s().bet, 3);
+    EXPECT_EQ(rig.s().lastSpinBet, 5);
+    EXPECT_EQ(rig.s().credits, 0);
+    EXPECT_EQ(rig.s().winnings, 0);
+    EXPECT_EQ(rig.s().jackpot, 13);
+    EXPECT_EQ(rig.view.counters.bet, 3);
+    rig.runSpin();
+
+    // Credits 2, winnings 10, bet 4: the credits go first, winnings pay the rest.
+    st.stopped = {true, true, true};
+    st.doubleClosed = true;
+    st.credits = 2;
+    st.winnings = 10;
+    st.bet = 4;
+    rig.machine.pressStart();
+    EXPECT_EQ(rig.s().credits, 0);
+    EXPECT_EQ(rig.s().winnings, 8);
+
+    // With 2 in all the bet cycles 1, 2, 1.
+    rig.runSpin();
+    st.stopped = {true, true, true};
+    st.doubleClosed = true;
+    st.credits = 2;
+    st.winnings = 0;
+    st.bet = 1;
+    rig.machine.pressBet();
+    EXPECT_EQ(rig.s().bet, 2);
+    rig.machine.pressBet();
+    EXPECT_EQ(rig.s().bet, 1);
+}
+
+TEST(Bet, ReelPositionThirtyStepsToOne) {
+    Rig rig;
+    rig.startUp(0);
+    auto& st = rig.machine.stateForTesting();
+    st.reelPos = {30, 30, 30};
+    rig.machine.pressStart();
+    rig.machine.reelTick();
+    EXPECT_EQ(rig.s().reelPos, (std::array<std::int32_t, 3>{1, 1, 1}));
+    EXPECT_EQ(rig.view.reel[0], 'C');
+}
+
+}  // namespace
+}  // namespace vornakka

@@ -1,0 +1,88 @@
+// The sound players: one OpenAL source a cue, its wave decoded once with
+// libsndfile when the player is opened.
+//
+// How it works
+// - open(cue) reads the cue's file (relative to the working directory) with
+//   libsndfile, decodes all of it to 16-bit PCM (mono stays mono, stereo stays
+//   stereo, more channels are mixed down to mono) and hands it to an OpenAL
+//   buffer played by a source of the cue's own. All file I/O and decoding
+//   happen here, so play and stop never wait for the disk.
+// - A file that cannot be used fails open with MediaError carrying
+//   libsndfile's own text: "System error : No such file or directory.",
+//   "Format not recognised." and so on. A wave whose sound data are shorter
+//   than its header promises, or that holds no sound at all, is a damaged
+//   file: it fails with "Supported file format but file is malformed.".
+// - The ALC device and context are opened at the first open() and shared by
+//   every player in the process (all banks); the last bank to go closes them.
+//   No audio device gives MediaError "No audio output device could be opened"
+//   followed by OpenAL's own error text.
+// - play: a cue that is sounding goes on untouched (it is never restarted); a
+//   cue that was stopped half-way resumes where it was; a cue that has played
+//   to its end, or has never played, starts from the beginning.
+// - stop: halts a sounding cue where it is, without rewinding. A silent cue
+//   is left alone.
+// - Idle cost: an open device mixes silence all the time and costs CPU. While
+//   no cue is sounding the device is paused (ALC_SOFT_pause_device) and play
+//   resumes it before starting its source. Nothing tells us when a source
+//   reaches its end, so the window's timer calls idleCheck() every 50 ms: it
+//   pauses the device once every source in the process has been silent for a
+//   short grace period (kIdleGrace). The grace lets the last few milliseconds
+//   the device has already mixed drain to the speaker instead of being cut.
+//   The device is paused only when no source is PLAYING; a paused device
+//   freezes source offsets, so pausing under a sounding cue would leave it
+//   "playing" for ever. Right after open(), when nothing has sounded yet, the
+//   device is paused at once.
+//
+// All calls belong on one thread (the game's user-interface thread).
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "vornakka/services.h"
+
+namespace vornakka {
+
+class OpenAlSoundBank : public SoundBank {
+public:
+    // How long every cue must have been silent before idleCheck pauses the device.
+    static constexpr std::chrono::milliseconds kIdleGrace{250};
+
+    OpenAlSoundBank();
+    ~OpenAlSoundBank() override;
+    OpenAlSoundBank(const OpenAlSoundBank&) = delete;
+    OpenAlSoundBank& operator=(const OpenAlSoundBank&) = delete;
+
+    // Opens the cue's player from its file (soundCueFile, relative to the
+    // working directory). Throws MediaError with the library's own text.
+    // Opening a cue that is already open does nothing.
+    void open(SoundCue cue);
+    bool isOpen(SoundCue cue) const;
+
+    // Both do nothing for a cue that is not open.
+    void play(SoundCue cue) override;
+    void stop(SoundCue cue) override;
+
+    // Pauses the audio device when no cue has sounded for kIdleGrace. Cheap;
+    // meant to be called from a periodic timer.
+    void idleCheck();
+
+    // False keeps the device running while silent (to measure what the pause
+    // saves); true, the default, lets idleCheck pause it.
+    void setIdlePause(bool enabled);
+
+    // For tests and diagnostics.
+    bool isPlaying(SoundCue cue) const;
+    // Where the cue stands; 0 once it has played to its end.
+    double positionSeconds(SoundCue cue) const;
+    double lengthSeconds(SoundCue cue) const;
+    bool devicePaused() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vornakka

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test. Installs missing Debian packages first.
+#   ./test.sh            normal build in build/
+#   ./test.sh --asan     AddressSanitizer + UBSan build in build-asan/
+set -euo pipefail
+cd "$(dirname "$0")"
+tools/deps.sh test
+
+build_dir=build
+cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [[ "${1:-}" == --asan ]]; then
+  build_dir=build-asan
+  cmake_args+=(-DVORNAKKA_SANITIZE=ON)
+fi
+
+export ALSOFT_DRIVERS=null
+export QT_QPA_PLATFORM=offscreen
+cmake -S . -B "$build_dir" "${cmake_args[@]}"
+cmake --build "$build_dir" -j "$(nproc)"
+ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" --timeout 600
