@@ -1,0 +1,26 @@
+# Runs the wave generator into a fresh folder and compares every file with the
+# committed one. Called by ctest with WAVGEN, OUT and COMMITTED set.
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT})
+execute_process(COMMAND ${WAVGEN} ${OUT} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "wave generator failed: ${result}")
+endif()
+
+set(names Voitto Havio Kaynnistys Lukitus Voitonmaksu Koss Tuplaus Ruplaus VYlos Welcome satan)
+file(GLOB made RELATIVE ${OUT} ${OUT}/*.wav)
+list(LENGTH made count)
+if(NOT count EQUAL 11)
+  message(FATAL_ERROR "the generator made ${count} files, not 11: ${made}")
+endif()
+foreach(name IN LISTS names)
+  if(NOT EXISTS ${COMMITTED}/${name}.wav)
+    message(FATAL_ERROR "${COMMITTED}/${name}.wav is missing")
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/${name}.wav ${COMMITTED}/${name}.wav
+                  RESULT_VARIABLE differs)
+  if(differs)
+    message(FATAL_ERROR "${name}.wav differs from what the generator makes")
+  endif()
+endforeach()
+file(REMOVE_RECURSE ${OUT})

@@ -1,0 +1,277 @@
+#include "vornakka/openal_sound_bank.h"
+
+#include <al.h>
+#include <alc.h>
+#include <alext.h>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "vornakka/failure.h"
+#include "wave_decoder.h"
+
+namespace vornakka {
+
+namespace {
+
+constexpr const char* kUnknownError = "Unknown error code";
+
+std::string alText(ALenum error) {
+    const ALchar* text = alGetString(error);
+    return text != nullptr && *text != '\0' ? text : kUnknownError;
+}
+
+// The one output device and context of the process. Every open player's
+// source is registered here, so that the idle check sees all of them, whichever
+// bank owns them.
+class AudioDevice {
+public:
+    static std::shared_ptr<AudioDevice> acquire() {
+        std::shared_ptr<AudioDevice> device = shared().lock();
+        if (!device) {
+            device = std::shared_ptr<AudioDevice>(new AudioDevice());
+            shared() = device;
+        }
+        return device;
+    }
+
+    ~AudioDevice() {
+        alcMakeContextCurrent(nullptr);
+        alcDestroyContext(context_);
+        alcCloseDevice(device_);
+    }
+    AudioDevice(const AudioDevice&) = delete;
+    AudioDevice& operator=(const AudioDevice&) = delete;
+
+    void add(ALuint source) { sources_.push_back(source); }
+    void remove(ALuint source) {
+        sources_.erase(std::remove(sources_.begin(), sources_.end(), source), sources_.end());
+    }
+
+    bool paused() const { return paused_; }
+
+    // Before any source is started.
+    void wake() {
+        soundedSincePause_ = true;
+        silentSince_.reset();
+        if (paused_) {
+            resume_(device_);
+            paused_ = false;
+        }
+    }
+
+    // `immediately` skips the grace period when nothing has sounded since the
+    // device last ran idle, so there is nothing left in its queue to drain.
+    void pauseIfIdle(bool immediately) {
+        if (paused_ || pause_ == nullptr) return;
+        for (ALuint source : sources_) {
+            ALint state = AL_INITIAL;
+            alGetSourcei(source, AL_SOURCE_STATE, &state);
+            if (state == AL_PLAYING) {
+                silentSince_.reset();
+                return;
+            }
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (!silentSince_) silentSince_ = now;
+        if ((immediately && !soundedSincePause_) || now - *silentSince_ >= OpenAlSoundBank::kIdleGrace) {
+            pause_(device_);
+            paused_ = true;
+            soundedSincePause_ = false;
+            silentSince_.reset();
+        }
+    }
+
+    void keepRunning() {
+        if (paused_) {
+            resume_(device_);
+            paused_ = false;
+        }
+        silentSince_.reset();
+    }
+
+private:
+    static std::weak_ptr<AudioDevice>& shared() {
+        static std::weak_ptr<AudioDevice> device;
+        return device;
+    }
+
+    AudioDevice() {
+        device_ = alcOpenDevice(nullptr);
+        if (device_ == nullptr) {
+            // OpenAL's code here is vague ("Out of Memory" when there is no
+            // sound card at all), so say plainly what failed and add its text.
+            std::string message = "No audio output device could be opened";
+            const ALCenum error = alcGetError(nullptr);
+            if (error != ALC_NO_ERROR) {
+                const ALCchar* text = alcGetString(nullptr, error);
+                message += " (OpenAL: ";
+                message += text != nullptr && *text != '\0' ? text : kUnknownError;
+                message += ")";
+            }
+            throw MediaError(message + ".");
+        }
+        context_ = alcCreateContext(device_, nullptr);
+        if (context_ == nullptr || alcMakeContextCurrent(context_) == ALC_FALSE) {
+            const ALCchar* text = alcGetString(device_, alcGetError(device_));
+            std::string message = text != nullptr && *text != '\0' ? text : kUnknownError;
+            if (context_ != nullptr) alcDestroyContext(context_);
+            alcCloseDevice(device_);
+            throw MediaError(message);
+        }
+        if (alcIsExtensionPresent(device_, "ALC_SOFT_pause_device") == ALC_TRUE) {
+            pause_ = reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(device_, "alcDevicePauseSOFT"));
+            resume_ =
+                reinterpret_cast<LPALCDEVICERESUMESOFT>(alcGetProcAddress(device_, "alcDeviceResumeSOFT"));
+            if (resume_ == nullptr) pause_ = nullptr;
+        }
+    }
+
+    ALCdevice* device_ = nullptr;
+    ALCcontext* context_ = nullptr;
+    LPALCDEVICEPAUSESOFT pause_ = nullptr;
+    LPALCDEVICERESUMESOFT resume_ = nullptr;
+    bool paused_ = false;
+    bool soundedSincePause_ = false;
+    std::optional<std::chrono::steady_clock::time_point> silentSince_;
+    std::vector<ALuint> sources_;
+};
+
+struct Player {
+    bool open = false;
+    ALuint buffer = 0;
+    ALuint source = 0;
+    int sampleRate = 0;
+    std::int64_t frames = 0;
+};
+
+}  // namespace
+
+struct OpenAlSoundBank::Impl {
+    std::shared_ptr<AudioDevice> device;
+    std::array<Player, kSoundCueCount> players{};
+    bool idlePause = true;
+
+    Player& player(SoundCue cue) { return players[static_cast<std::size_t>(cue)]; }
+    const Player& player(SoundCue cue) const { return players[static_cast<std::size_t>(cue)]; }
+
+    ALint state(SoundCue cue) const {
+        ALint value = AL_INITIAL;
+        const Player& p = player(cue);
+        if (p.open) alGetSourcei(p.source, AL_SOURCE_STATE, &value);
+        return value;
+    }
+};
+
+OpenAlSoundBank::OpenAlSoundBank() : impl_(std::make_unique<Impl>()) {}
+
+OpenAlSoundBank::~OpenAlSoundBank() {
+    for (Player& p : impl_->players) {
+        if (!p.open) continue;
+        alSourceStop(p.source);
+        alSourcei(p.source, AL_BUFFER, 0);
+        alDeleteSources(1, &p.source);
+        alDeleteBuffers(1, &p.buffer);
+        impl_->device->remove(p.source);
+    }
+    // The device closes with the last bank that holds it.
+}
+
+void OpenAlSoundBank::open(SoundCue cue) {
+    Player& p = impl_->player(cue);
+    if (p.open) return;
+
+    const detail::DecodedSound sound = detail::decodeSoundFile(soundCueFile(cue));
+    if (!impl_->device) impl_->device = AudioDevice::acquire();
+
+    alGetError();  // start from a clean error state
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    ALenum error = alGetError();
+    if (error != AL_NO_ERROR) throw MediaError(alText(error));
+    alBufferData(buffer, sound.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, sound.samples.data(),
+                 static_cast<ALsizei>(sound.samples.size() * sizeof(std::int16_t)), sound.sampleRate);
+    ALuint source = 0;
+    error = alGetError();
+    if (error == AL_NO_ERROR) {
+        alGenSources(1, &source);
+        error = alGetError();
+    }
+    if (error == AL_NO_ERROR) {
+        // Game sounds are not placed in space: play them as they are.
+        alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+        alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
+        alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
+        alSourcei(source, AL_LOOPING, AL_FALSE);
+        alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
+        error = alGetError();
+        if (error != AL_NO_ERROR) alDeleteSources(1, &source);
+    }
+    if (error != AL_NO_ERROR) {
+        alDeleteBuffers(1, &buffer);
+        throw MediaError(alText(error));
+    }
+
+    p.buffer = buffer;
+    p.source = source;
+    p.sampleRate = sound.sampleRate;
+    p.frames = sound.frames;
+    p.open = true;
+    impl_->device->add(source);
+    if (impl_->idlePause) impl_->device->pauseIfIdle(true);
+}
+
+bool OpenAlSoundBank::isOpen(SoundCue cue) const {
+    return impl_->player(cue).open;
+}
+
+void OpenAlSoundBank::play(SoundCue cue) {
+    const Player& p = impl_->player(cue);
+    if (!p.open) return;
+    // alSourcePlay would restart a PLAYING source from the beginning; a cue
+    // that is sounding must go on instead. PAUSED resumes; STOPPED (played to
+    // its end) and INITIAL start from 0.
+    if (impl_->state(cue) == AL_PLAYING) return;
+    impl_->device->wake();
+    alSourcePlay(p.source);
+}
+
+void OpenAlSoundBank::stop(SoundCue cue) {
+    const Player& p = impl_->player(cue);
+    if (!p.open) return;
+    // Pause rather than stop: OpenAL's stop rewinds the source.
+    if (impl_->state(cue) == AL_PLAYING) alSourcePause(p.source);
+}
+
+void OpenAlSoundBank::idleCheck() {
+    if (impl_->device && impl_->idlePause) impl_->device->pauseIfIdle(false);
+}
+
+void OpenAlSoundBank::setIdlePause(bool enabled) {
+    impl_->idlePause = enabled;
+    if (!enabled && impl_->device) impl_->device->keepRunning();
+}
+
+bool OpenAlSoundBank::isPlaying(SoundCue cue) const {
+    return impl_->state(cue) == AL_PLAYING;
+}
+
+double OpenAlSoundBank::positionSeconds(SoundCue cue) const {
+    const Player& p = impl_->player(cue);
+    if (!p.open) return 0.0;
+    ALint offset = 0;
+    alGetSourcei(p.source, AL_SAMPLE_OFFSET, &offset);
+    return static_cast<double>(offset) / p.sampleRate;
+}
+
+double OpenAlSoundBank::lengthSeconds(SoundCue cue) const {
+    const Player& p = impl_->player(cue);
+    return p.open ? static_cast<double>(p.frames) / p.sampleRate : 0.0;
+}
+
+bool OpenAlSoundBank::devicePaused() const {
+    return impl_->device && impl_->device->paused();
+}
+
+}  // namespace vornakka

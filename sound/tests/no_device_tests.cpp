@@ -1,0 +1,38 @@
+// With no usable audio driver, opening a player fails with a clear
+// MediaError instead of a crash or a silent success.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "test_tones.h"
+#include "vornakka/failure.h"
+#include "vornakka/openal_sound_bank.h"
+
+namespace vornakka {
+namespace {
+
+TEST(SoundBankWithoutDevice, OpenFailsWithMediaError) {
+    testing::ScratchFolder folder;
+    folder.tone(SoundCue::Welcome, 0.2);
+    OpenAlSoundBank bank;
+    try {
+        bank.open(SoundCue::Welcome);
+        FAIL() << "opened without an audio device";
+    } catch (const MediaError& e) {
+        EXPECT_STREQ(e.what(), "No audio output device could be opened (OpenAL: Invalid Value).");
+    }
+    EXPECT_FALSE(bank.isOpen(SoundCue::Welcome));
+    EXPECT_FALSE(bank.devicePaused());
+    bank.play(SoundCue::Welcome);
+    bank.idleCheck();
+    EXPECT_FALSE(bank.isPlaying(SoundCue::Welcome));
+}
+
+}  // namespace
+}  // namespace vornakka
+
+int main(int argc, char** argv) {
+    // A driver list naming no real driver leaves OpenAL without any device.
+    setenv("ALSOFT_DRIVERS", "no-such-driver", 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

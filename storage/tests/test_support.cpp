@@ -1,0 +1,104 @@
+#include "test_support.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace vornakka::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "vornakka-storage-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // Give back any permissions a test took away before removing.
+    for (const auto& entry : fs::recursive_directory_iterator(path_, ec)) {
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::remove_all(path_, ec);
+}
+
+std::vector<std::string> TempDir::entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string runShell(const std::string& command) {
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return "";
+    std::string out;
+    char chunk[256];
+    while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) out += chunk;
+    const int status = ::pclose(pipe);
+    if (status != 0) return "";
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+std::string runProbe(const std::string& env, const std::string& args) {
+    // A sanitizer build would object to the preloaded library coming first.
+    return runShell("env ASAN_OPTIONS=verify_asan_link_order=0 " + env + " " STORAGE_PROBE " " + args +
+                    " 2>/dev/null");
+}
+
+std::string runProbeAsNobody(const std::string& args) {
+    if (runShell("setpriv --reuid=65534 --regid=65534 --clear-groups true 2>/dev/null && echo yes") !=
+        "yes") {
+        return "";
+    }
+    return runShell("setpriv --reuid=65534 --regid=65534 --clear-groups " STORAGE_PROBE " " + args +
+                    " 2>/dev/null");
+}
+
+::testing::AssertionResult throwsIoError(const std::function<void()>& fn, int code,
+                                         const std::string& message) {
+    try {
+        fn();
+    } catch (const IoError& e) {
+        if (e.code() == code && message == e.what()) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "IoError(" << e.code() << ", \"" << e.what() << "\")";
+    } catch (const std::exception& e) {
+        return ::testing::AssertionFailure() << "other exception: " << e.what();
+    }
+    return ::testing::AssertionFailure() << "nothing thrown";
+}
+
+::testing::AssertionResult throwsConvertError(const std::function<void()>& fn, const std::string& message) {
+    try {
+        fn();
+    } catch (const ConvertError& e) {
+        if (message == e.what()) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "ConvertError(\"" << e.what() << "\")";
+    } catch (const std::exception& e) {
+        return ::testing::AssertionFailure() << "other exception: " << e.what();
+    }
+    return ::testing::AssertionFailure() << "nothing thrown";
+}
+
+}  // namespace vornakka::test
