@@ -1,0 +1,89 @@
+// Services for running the real slot machine at full speed: nothing is drawn,
+// sounded or saved. The view keeps only what a driver needs to play on: whether
+// the reel timer is on, and the amount of the last win the machine announced.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "vornakka/slot_machine.h"
+
+namespace vornakka::odds {
+
+struct QuietView : MachineView {
+    bool reelTimer = false;
+    // Set by every "VOITIT <n> MK. TUPLAATKO?" of a paid line; the driver
+    // clears it before each spin.
+    bool announced = false;
+    std::int64_t announcedAmount = 0;
+    bool lostGamble = false;  // "VÄÄRIN!!!!" was shown
+    int highScoresOpened = 0;
+    int nameEntriesOpened = 0;
+
+    void showReel(int, char, Colour) override {}
+    void showCounters(const Counters&) override {}
+    void showMessage(const Text& text) override {
+        // The line win reads "VOITIT 16 MK. TUPLAATKO?", with a space before
+        // MK; a won double-up reads "VOITIT 32MK. TUPLAATKO?" without it.
+        static constexpr char kWin[] = "VOITIT ";
+        if (text.compare(0, sizeof kWin - 1, kWin) == 0) {
+            const std::size_t end = text.find(' ', sizeof kWin - 1);
+            if (end != std::string::npos && text.compare(end, 4, " MK.") == 0) {
+                announced = true;
+                announcedAmount = std::stoll(text.substr(sizeof kWin - 1, end - (sizeof kWin - 1)));
+            }
+        } else if (text == "V\xC4\xC4RIN!!!!") {
+            lostGamble = true;
+        }
+    }
+    void showFaces(char, char, char) override {}
+    void setHoldLamp(int, bool) override {}
+    void setReelTimer(bool enabled) override { reelTimer = enabled; }
+    void openHighScores() override { ++highScoresOpened; }
+    void openNameEntry(std::int32_t) override { ++nameEntriesOpened; }
+};
+
+struct QuietSounds : SoundBank {
+    void play(SoundCue) override {}
+    void stop(SoundCue) override {}
+};
+
+struct QuietJackpot : JackpotStore {
+    std::int32_t stored = 0;
+    std::int32_t load() override { return stored; }
+    void save(std::int32_t jackpot) override { stored = jackpot; }
+};
+
+struct QuietHighScores : HighScoreStore {
+    HighScoreEntry best{"Pelaaja", 0};
+    bool qualifies(std::int32_t score) const override { return score > 0; }
+    const HighScoreEntry& row(int) const override { return best; }
+    void load() override {}
+};
+
+// The clock seeds the machine: a seed below 86 400 000 is a time of day.
+struct SeedClock : Clock {
+    std::uint32_t seed = 0;
+    TimeOfDay utcTimeOfDay() override {
+        return {static_cast<int>(seed / 3600000u), static_cast<int>(seed / 60000u % 60u),
+                static_cast<int>(seed / 1000u % 60u), static_cast<int>(seed % 1000u)};
+    }
+};
+
+// A real SlotMachine wired to the quiet services.
+struct QuietMachine {
+    QuietView view;
+    QuietSounds sounds;
+    QuietJackpot jackpot;
+    QuietHighScores scores;
+    SeedClock clock;
+    SlotMachine machine{view, sounds, jackpot, scores, clock};
+
+    void startUp(std::uint32_t seed) {
+        clock.seed = seed % 86400000u;
+        machine.startUp();
+    }
+};
+
+}  // namespace vornakka::odds
