@@ -29,9 +29,15 @@ inline const char* currentInput = nullptr;
     std::abort();
 }
 
-inline void check(bool ok, const std::string& what) {
-    if (!ok) fail(what);
-}
+}  // namespace vornakka::fuzz
+
+// Checks a promise; the message is built only when it is broken.
+#define FUZZ_CHECK(condition, message)                              \
+    do {                                                            \
+        if (!(condition)) ::vornakka::fuzz::fail(message);          \
+    } while (0)
+
+namespace vornakka::fuzz {
 
 // A folder of this process's own, removed (with what is in it) at exit.
 class Scratch {

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Prints every performance figure of the game beside its baseline, and the
+# odds sheet's checks.
+#
+#   bench/run.sh [all|core|gui|odds]      (default: all)
+#
+#   core  spins per second of the slot machine on its own (Google Benchmark)
+#   gui   the real windows beside bare Qt windows: reel timer, CPU per reel
+#         tick, idle CPU, start-up to first paint and peak RSS; offscreen and
+#         under Xvfb
+#   odds  the odds program with its 10 million simulated spins; rewrites
+#         docs/odds.md
+#
+# Builds what it needs in $BUILD (default build/, RelWithDebInfo). Figures
+# depend on the machine and on what else runs on it: run it on a quiet one.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+what=${1:-all}
+build=${BUILD:-build}
+export ALSOFT_DRIVERS=null
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+targets=(core_bench odds_sheet)
+[[ $what == all || $what == gui ]] && targets+=(gui_bench bare_window vornakka)
+cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >/dev/null
+
+echo "== machine"
+echo "cpu: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores"
+echo "system: $(uname -sr), $(. /etc/os-release && echo "$PRETTY_NAME")"
+echo "qt: $(dpkg-query -W -f='${Version}' libqt6widgets6 2>/dev/null || echo '?'), compiler: $(c++ --version | head -1)"
+echo "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+gui_figures() {
+  "$build/bench/gui_bench" reel-timer 400
+  "$build/bench/gui_bench" tick-cpu 2000
+  "$build/bench/gui_bench" idle 10
+  "$build/bench/gui_bench" startup 7
+}
+
+# Qt's notes about what the offscreen platform cannot do are no figures.
+quiet() { grep -v -e 'This plugin does not support' -e 'XDG_RUNTIME_DIR' || true; }
+
+if [[ $what == all || $what == core ]]; then
+  echo
+  echo "== the machine on its own (no-op services, ticks included)"
+  "$build/bench/core_bench" --benchmark_min_time=2 2>&1 | grep -E '^(BM_|Benchmark|-)'
+fi
+
+if [[ $what == all || $what == gui ]]; then
+  echo
+  echo "== the windows, offscreen"
+  QT_QPA_PLATFORM=offscreen gui_figures 2>&1 | quiet
+
+  echo
+  echo "== the windows, under Xvfb"
+  if command -v Xvfb >/dev/null; then
+    display=99
+    while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
+    Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    trap 'kill $xvfb 2>/dev/null || true' EXIT
+    for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
+    DISPLAY=":$display" QT_QPA_PLATFORM=xcb XSERVER_PID=$xvfb gui_figures 2>&1 | quiet
+    kill $xvfb 2>/dev/null || true
+    wait $xvfb 2>/dev/null || true
+    trap - EXIT
+  else
+    echo "Xvfb is not installed (apt-get install xvfb): skipped"
+  fi
+fi
+
+if [[ $what == all || $what == odds ]]; then
+  echo
+  echo "== the odds sheet (10 million spins of the real machine)"
+  "$build/tools/odds/odds_sheet" --out docs/odds.md
+fi

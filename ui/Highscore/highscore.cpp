@@ -1,0 +1,135 @@
+#include "Highscore/highscore.h"
+
+#include <QCloseEvent>
+
+#include "About/about.h"
+#include "Vorna/vorna.h"
+#include "shell/event_boundary.h"
+#include "shell/sound_players.h"
+#include "shell/start_up_error.h"
+#include "vornakka/cp1252.h"
+#include "vornakka/high_score_table.h"
+#include "vornakka/strips.h"
+
+namespace vornakka {
+
+namespace {
+
+constexpr FontSpec kRowFont{"Comic Sans MS", 21, true};
+constexpr FontSpec kHeadingFont{"Comic Sans MS", 16};
+constexpr FontSpec kCreditFont{"Arial", 16, true};
+constexpr FontSpec kTitleFont{"Arial", 64, true};
+constexpr FontSpec kWindowFont{"MS Sans Serif", 11};
+
+constexpr const char* kCreditLine = "Vornakka-tiimi 2026";
+
+constexpr int kRowTop = 120;
+constexpr int kRowStep = 32;
+
+LabelStyle lime(const FontSpec& font, bool autoSize) {
+    return LabelStyle{font, colours::lime, colours::black, Qt::AlignLeft, autoSize};
+}
+
+}  // namespace
+
+TForm2::TForm2(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds, const HighScoreTable& table)
+    : FormWindow("Form2",
+                 Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                     Qt::WindowStaysOnTopHint,
+                 QStringLiteral("Tuplaajat..."), QSize(kClientWidth, kClientHeight), colours::black, kWindowFont),
+      forms_(forms),
+      boundary_(boundary),
+      sounds_(sounds),
+      table_(table) {
+    setFixedSize(kClientWidth, kClientHeight);
+
+    // Names, rows 1 to 10, in fixed 161-pixel boxes.
+    for (int row = 1; row <= 10; ++row) {
+        const QByteArray name = "Label" + QByteArray::number(row);
+        names_[static_cast<std::size_t>(row - 1)] =
+            new Label(this, name.constData(), QRect(168, kRowTop + (row - 1) * kRowStep, 161, 30), QString(),
+                      lime(kRowFont, false));
+    }
+    // Place numbers.
+    for (int row = 1; row <= 10; ++row) {
+        const QByteArray name = "Label" + QByteArray::number(10 + row);
+        const QRect box = row < 10 ? QRect(128, kRowTop + (row - 1) * kRowStep, 22, 30)
+                                   : QRect(120, kRowTop + (row - 1) * kRowStep, 35, 30);
+        new Label(this, name.constData(), box, QStringLiteral("%1.").arg(row), lime(kRowFont, true));
+    }
+    // Scores, numbered from row 10 up: Label21 holds row 10, Label30 row 1.
+    for (int row = 10; row >= 1; --row) {
+        const QByteArray name = "Label" + QByteArray::number(31 - row);
+        scores_[static_cast<std::size_t>(row - 1)] =
+            new Label(this, name.constData(), QRect(344, kRowTop + (row - 1) * kRowStep, 26, 30),
+                      QStringLiteral("10"), lime(kRowFont, true));
+    }
+    new Label(this, "Label31", QRect(120, 96, 35, 23), QStringLiteral("Sija:"), lime(kHeadingFont, true));
+    new Label(this, "Label32", QRect(232, 96, 39, 23), QStringLiteral("Nimi:"), lime(kHeadingFont, true));
+    new Label(this, "Label33", QRect(344, 96, 50, 23), QStringLiteral("Voitot:"), lime(kHeadingFont, true));
+    Label* credit = new Label(this, "Label34", QRect(392, 480, 159, 19), QString::fromUtf8(kCreditLine),
+                              lime(kCreditFont, true));
+    new Label(this, "Label35", QRect(80, 0, 350, 75), QStringLiteral("Highscores"), lime(kTitleFont, true));
+
+    QPushButton* exitButton = addButton("Button1", QRect(120, 464, 73, 33), QStringLiteral("Exit"), kWindowFont);
+    QPushButton* newGame = addButton("Button2", QRect(296, 464, 75, 33), QStringLiteral("Uusi peli"), kWindowFont);
+    QPushButton* about = addButton("Button3", QRect(208, 464, 73, 33), QStringLiteral("About..."), kWindowFont);
+    keepLookWhenDisabled();
+
+    setTabOrder(exitButton, newGame);
+    setTabOrder(newGame, about);
+    setDefaultButton(about);  // Return presses it while no button has the focus
+
+    connect(exitButton, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(newGame, &QPushButton::clicked, this, &TForm2::Button2Click);
+    connect(about, &QPushButton::clicked, this, &TForm2::Button3Click);
+    connect(credit, &Label::clicked, this, &TForm2::Label34Click);
+
+    openPlayer(sounds_, SoundCue::satan);
+}
+
+void TForm2::FormCreate() {
+    boundary_.run([this] { refreshRows(); });
+}
+
+void TForm2::refreshRows() {
+    const auto& rows = table_.rows();
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        names_[r]->setCaption(QString::fromStdString(cp1252ToUtf8(rows[r].name)));
+        scores_[r]->setCaption(QString::number(rows[r].score) + QStringLiteral(" mk"));
+    }
+}
+
+void TForm2::Button1Click() {
+    boundary_.run([this] {
+        if (forms_.form1 != nullptr) forms_.form1->close();
+    });
+}
+
+void TForm2::Button2Click() {
+    boundary_.run([this] {
+        hide();
+        if (forms_.form1 != nullptr) {
+            forms_.form1->setWindowEnabled(true);
+            forms_.form1->activateWindow();
+        }
+    });
+}
+
+void TForm2::Button3Click() {
+    boundary_.run([this] {
+        if (forms_.form4 != nullptr) forms_.form4->showWindow();
+        setWindowEnabled(false);
+    });
+}
+
+void TForm2::Label34Click() {
+    boundary_.run([this] { sounds_.play(SoundCue::satan); });
+}
+
+void TForm2::closeRequested(QCloseEvent* event) {
+    event->ignore();
+    if (isEnabled()) Button2Click();
+}
+
+}  // namespace vornakka

@@ -1,0 +1,95 @@
+// The controls the game's windows are made of, beside Qt's push buttons and
+// edit box: the text label, the face label of the double-up column and the
+// hold lamp.
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+#include <optional>
+
+#include "common/colours.h"
+#include "common/fonts.h"
+
+namespace vornakka {
+
+// How a label looks. fill is the colour the label paints its box with; a
+// label without one is transparent and the window shows through it.
+struct LabelStyle {
+    FontSpec font;
+    Colour text = kWindowTextColour;
+    std::optional<Colour> fill;
+    Qt::Alignment alignment = Qt::AlignLeft;  // the text starts at the top unless a vertical flag says otherwise
+    bool autoSize = false;
+    // For an auto-size label: a text that would grow wider than this is drawn
+    // in a smaller font instead, the largest that keeps it within (0: none).
+    int maxWidth = 0;
+};
+
+// A one-line text label at a fixed place. Text that does not fit is clipped
+// at the box's edges: no wrapping, no ellipsis. An auto-size label takes the
+// size of its text whenever its caption changes; it keeps its top and, by its
+// alignment, its left edge, its centre or its right edge.
+class Label : public QLabel {
+    Q_OBJECT
+public:
+    Label(QWidget* parent, const char* name, const QRect& box, const QString& caption,
+          const LabelStyle& style);
+
+    void setCaption(const QString& caption);
+    void setTextColour(Colour colour);
+
+    Colour textColour() const { return style_.text; }
+    std::optional<Colour> fillColour() const { return style_.fill; }
+    bool isAutoSize() const { return style_.autoSize; }
+
+signals:
+    // A left click released over the label.
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void fitToText();
+
+    LabelStyle style_;
+    int anchorX_;  // left edge, doubled centre or right edge that auto-size keeps
+};
+
+// One face of the double-up column. Its caption is the face letter, 'J'
+// smiling, 'K' neutral, 'L' frowning, and it draws that face in its text
+// colour, as large as a glyph of its font's em height would be. Like a letter
+// in a label of that size, the face sits at the top, centre or bottom of the
+// box by the label's vertical alignment, so a 57-pixel box shows only the
+// lower or the upper part of it, like a reel window.
+class FaceLabel : public Label {
+    Q_OBJECT
+public:
+    using Label::Label;
+
+    // Where the face's circle lies within the box, in pixels.
+    QRectF faceCircle() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A hold lamp: a plain panel with a one-pixel raised bevel whose fill is the
+// only thing that changes.
+class Lamp : public QWidget {
+    Q_OBJECT
+public:
+    Lamp(QWidget* parent, const char* name, const QRect& box, Colour fill);
+
+    void setFill(Colour fill);
+    Colour fill() const { return fill_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Colour fill_;
+};
+
+}  // namespace vornakka

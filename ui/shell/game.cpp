@@ -1,0 +1,90 @@
+#include "shell/game.h"
+
+#include <cxxabi.h>
+
+#include <QFileInfo>
+#include <QIcon>
+#include <cstdlib>
+#include <typeinfo>
+
+#include "About/about.h"
+#include "Highscore/highscore.h"
+#include "Nimi/nimi.h"
+#include "Vorna/vorna.h"
+#include "common/fonts.h"
+#include "shell/sound_players.h"
+#include "shell/start_up_error.h"
+#include "vornakka/failure.h"
+#include "vornakka/slot_machine.h"
+
+namespace vornakka {
+
+Game::Game(Clock& clock, SoundPlayers& sounds) {
+    form1_ = std::make_unique<TForm1>(forms_, boundary_, sounds);
+    forms_.form1 = form1_.get();
+    machine_ = std::make_unique<SlotMachine>(*form1_, sounds, jackpot_, highScores_, clock);
+    form1_->attach(*machine_);
+    form1_->FormCreate();
+
+    form2_ = std::make_unique<TForm2>(forms_, boundary_, sounds, highScores_);
+    forms_.form2 = form2_.get();
+    form2_->FormCreate();
+
+    form3_ = std::make_unique<TForm3>(forms_, boundary_, highScores_);
+    forms_.form3 = form3_.get();
+    form4_ = std::make_unique<TForm4>(forms_, boundary_);
+    forms_.form4 = form4_.get();
+}
+
+Game::~Game() = default;
+
+void Game::show() { form1_->showWindow(); }
+
+void prepareApplication(QApplication& app) {
+    QApplication::setApplicationName(QStringLiteral("Vornakka"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/pictures/icon.png"));
+    icon.addFile(QStringLiteral(":/pictures/icon-256.png"));
+    QApplication::setWindowIcon(icon);
+    installFontSubstitutes();
+    app.setQuitOnLastWindowClosed(false);
+}
+
+namespace {
+
+std::string typeName(const std::exception& e) {
+    int status = 0;
+    char* name = abi::__cxa_demangle(typeid(e).name(), nullptr, nullptr, &status);
+    std::string result = status == 0 && name != nullptr ? name : typeid(e).name();
+    std::free(name);
+    return result;
+}
+
+}  // namespace
+
+int runGame(QApplication& app, Clock& clock, const SoundPlayersFactory& makePlayers) {
+    prepareApplication(app);
+    const QString module = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+
+    std::unique_ptr<SoundPlayers> players;
+    std::unique_ptr<Game> game;
+    try {
+        players = makePlayers();
+        game = std::make_unique<Game>(clock, *players);
+    } catch (const WindowBuildError& e) {
+        showApplicationError(applicationErrorText(e.kind(), module, e.address(), e.what()));
+        return 1;
+    } catch (const Failure& e) {
+        showApplicationError(applicationErrorText(e.kind(), module, 0, e.what()));
+        return 1;
+    } catch (const std::exception& e) {
+        showApplicationError(applicationErrorText(typeName(e), module, 0, e.what()));
+        return 1;
+    }
+
+    QObject::connect(&game->form1(), &TForm1::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    game->show();
+    return QApplication::exec();
+}
+
+}  // namespace vornakka

@@ -1,0 +1,239 @@
+#include "support.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <QThread>
+#include <algorithm>
+
+#include "Vorna/vorna.h"
+#include "vornakka/failure.h"
+#include "vornakka/strips.h"
+
+namespace vornakka::test {
+
+// ------------------------------------------------------------------ folder
+
+GameFolder::GameFolder() : previous_(QDir::currentPath()) {
+    if (!dir_.isValid()) throw std::runtime_error("no temporary folder");
+    QDir::setCurrent(dir_.path());
+}
+
+GameFolder::~GameFolder() { QDir::setCurrent(previous_); }
+
+void GameFolder::writeBytes(const QString& name, const QByteArray& bytes) const {
+    QFile f(file(name));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size()) {
+        throw std::runtime_error("cannot write " + name.toStdString());
+    }
+}
+
+QByteArray GameFolder::readBytes(const QString& name) const {
+    QFile f(file(name));
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
+    return f.readAll();
+}
+
+void GameFolder::writeJackpot(std::int32_t jackpot) const {
+    const auto v = static_cast<std::uint32_t>(jackpot);
+    QByteArray bytes;
+    for (int i = 0; i < 4; ++i) bytes.append(static_cast<char>((v >> (8 * i)) & 0xFFu));
+    writeBytes(QStringLiteral("VORNA.DAT"), bytes);
+}
+
+void GameFolder::writeList(const std::vector<std::pair<std::string, std::int32_t>>& rows) const {
+    QByteArray bytes;
+    for (const auto& [name, score] : rows) {
+        bytes += QByteArray::fromStdString(name) + "\r\n" + QByteArray::number(score + 1998) + "\r\n";
+    }
+    writeBytes(QStringLiteral("LIST.VRK"), bytes);
+}
+
+std::int32_t GameFolder::jackpotOnDisk() const {
+    const QByteArray b = readBytes(QStringLiteral("VORNA.DAT"));
+    if (b.size() != 4) return -1;
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[i]);
+    return static_cast<std::int32_t>(v);
+}
+
+void GameFolder::blockFile(const QString& name) const {
+    QFile::remove(file(name));
+    QDir(path()).mkpath(name);
+    QFile inside(file(name + "/keep"));
+    if (!inside.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot block " + name.toStdString());
+}
+
+void GameFolder::unblockFile(const QString& name) const { QDir(file(name)).removeRecursively(); }
+
+// ----------------------------------------------------------------- players
+
+void RecordingPlayers::open(SoundCue cue) {
+    calls.push_back(std::string("open:") + soundCueName(cue));
+    if (failOpen && *failOpen == cue) throw MediaError("System error : No such file or directory.");
+}
+
+std::vector<std::string> RecordingPlayers::opened() const {
+    std::vector<std::string> names;
+    for (const std::string& c : calls) {
+        if (c.rfind("open:", 0) == 0) names.push_back(c.substr(5));
+    }
+    return names;
+}
+
+int RecordingPlayers::count(const std::string& call) const {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+}
+
+// ------------------------------------------------------------------- boxes
+
+BoxAnswerer::BoxAnswerer(int holdMs) : holdMs_(holdMs) {
+    connect(&timer_, &QTimer::timeout, this, &BoxAnswerer::poll);
+    timer_.start(5);
+}
+
+void BoxAnswerer::poll() {
+    int up = 0;
+    QMessageBox* box = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* b = qobject_cast<QMessageBox*>(w); b != nullptr && b->isVisible()) {
+            ++up;
+            box = b;
+        }
+    }
+    mostBoxesAtOnce = std::max(mostBoxesAtOnce, up);
+    if (box == nullptr) {
+        current_ = nullptr;
+        return;
+    }
+    if (box != current_) {
+        current_ = box;
+        since_ = std::chrono::steady_clock::now();
+        Box seen{box->windowTitle(), box->text(), box->icon(), {}, {}, {}, up};
+        for (QAbstractButton* b : box->buttons()) seen.buttons << b->text();
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w == box || !w->isVisible()) continue;
+            (w->isEnabled() ? seen.enabledWindows : seen.disabledWindows) << w->objectName();
+        }
+        boxes.push_back(seen);
+    }
+    if (std::chrono::steady_clock::now() - since_ < std::chrono::milliseconds(holdMs_)) return;
+    if (beforeClose) beforeClose();
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+        ok->click();
+    } else {
+        box->reject();
+    }
+    current_ = nullptr;
+}
+
+// ------------------------------------------------------------------ timing
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void pump(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+}
+
+// ------------------------------------------------------------------- seeds
+
+std::uint32_t seedForSpin(const MachineState& s, const std::function<bool(char, char, char)>& want) {
+    for (std::uint32_t seed = 1; seed < 5'000'000; ++seed) {
+        RandomSource random(seed);
+        char line[3];
+        for (std::size_t r = 0; r < 3; ++r) {
+            // Every spin draws a count for all three reels; an unheld reel
+            // moves count + 1 places.
+            const auto count = static_cast<int>(random.random(30)) + 30;
+            if (s.held[r]) {
+                line[r] = s.shownSymbol[r];
+            } else {
+                const int pos = (s.reelPos[r] - 1 + count + 1) % kStripLength + 1;
+                line[r] = kReelStrips[r].at(pos);
+            }
+        }
+        if (want(line[0], line[1], line[2])) return seed;
+    }
+    ADD_FAILURE() << "no seed gives the wanted line";
+    return 0;
+}
+
+std::uint32_t seedForGamble(const MachineState& s, char middleFace) {
+    for (std::uint32_t seed = 1; seed < 100'000; ++seed) {
+        RandomSource random(seed);
+        const auto steps = static_cast<int>(random.random(11)) + 33;
+        const int pos = (s.facePos[1] - 1 + steps + 1) % kFaceStripLength + 1;
+        if (kFaceStrip.at(pos) == middleFace) return seed;
+    }
+    ADD_FAILURE() << "no seed gives the wanted face";
+    return 0;
+}
+
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar ch : text) {
+        const auto key = ch.isLetterOrNumber() && ch.unicode() < 128 ? static_cast<Qt::Key>(ch.toUpper().unicode())
+                                                                     : (ch == u' ' ? Qt::Key_Space : Qt::Key_unknown);
+        QTest::sendKeyEvent(QTest::Press, widget, key, QString(ch), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, key, QString(ch), Qt::NoModifier);
+    }
+}
+
+void click(QWidget& window, const char* button) {
+    if (auto* b = control<QPushButton>(window, button)) QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// -------------------------------------------------------------------- game
+
+const std::vector<std::pair<std::string, std::int32_t>> GameTest::kList = {
+    {"Zadiz", 120}, {"P\xE4ivi", 100}, {"Jussi", 90}, {"Sirkka", 80}, {"Heikki", 70},
+    {"Tuula", 60},  {"Jyrki", 50},     {"Sini", 3},   {"V\xE4in\xF6", 1}, {"Anneli", 0},
+};
+
+GameTest::GameTest() {
+    folder.writeJackpot(500);
+    folder.writeList(kList);
+}
+
+GameTest::~GameTest() {
+    game.reset();
+    startUpBoxes.reset();
+}
+
+void GameTest::start() {
+    startUpBoxes = std::make_unique<BoxAnswerer>();
+    game = std::make_unique<Game>(clock, players);
+    startUpBoxes->stop();
+    game->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&game->form1()));
+}
+
+TForm1& GameTest::machineWindow() { return game->form1(); }
+
+void GameTest::waitForReels() {
+    ASSERT_TRUE(waitUntil([this] { return !machineWindow().reelTimer().isActive(); }));
+}
+
+void GameTest::spinTo(const std::function<bool(char, char, char)>& want) {
+    game->machine().randomSource().reseed(seedForSpin(state(), want));
+    click(machineWindow(), "Button2");
+    ASSERT_TRUE(machineWindow().reelTimer().isActive());
+    waitForReels();
+}
+
+}  // namespace vornakka::test

@@ -1,0 +1,169 @@
+// Helpers for the GUI tests: a game folder of its own per test, a fixed time
+// of day, sound players that record what the game asks of them, an answerer
+// for the message boxes, and seeds that make the next spin or double-up end
+// the way a test needs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/game.h"
+#include "shell/sound_players.h"
+#include "vornakka/services.h"
+#include "vornakka/slot_machine.h"
+
+namespace vornakka::test {
+
+// A fresh folder that becomes the working directory for the test's life.
+class GameFolder {
+public:
+    GameFolder();
+    ~GameFolder();
+    GameFolder(const GameFolder&) = delete;
+    GameFolder& operator=(const GameFolder&) = delete;
+
+    QString path() const { return dir_.path(); }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+
+    void writeJackpot(std::int32_t jackpot) const;
+    // Ten rows, best first; names are Windows-1252 bytes.
+    void writeList(const std::vector<std::pair<std::string, std::int32_t>>& rows) const;
+    void writeBytes(const QString& name, const QByteArray& bytes) const;
+    QByteArray readBytes(const QString& name) const;
+    std::int32_t jackpotOnDisk() const;
+    // Puts a folder with a file in it where the named file was, so that
+    // saving the file fails with "File access denied" (root included); and
+    // takes it away again.
+    void blockFile(const QString& name) const;
+    void unblockFile(const QString& name) const;
+
+private:
+    QString previous_;
+    QTemporaryDir dir_;
+};
+
+class FixedClock final : public Clock {
+public:
+    explicit FixedClock(TimeOfDay time) : time_(time) {}
+    TimeOfDay utcTimeOfDay() override { return time_; }
+
+private:
+    TimeOfDay time_;
+};
+
+// Sound players that record every call as "open:Voitto", "play:Welcome",
+// "stop:Koss"; opening a chosen cue can be made to fail.
+class RecordingPlayers final : public SoundPlayers {
+public:
+    void open(SoundCue cue) override;
+    void idleCheck() override { ++idleChecks; }
+    void play(SoundCue cue) override { calls.push_back(std::string("play:") + soundCueName(cue)); }
+    void stop(SoundCue cue) override { calls.push_back(std::string("stop:") + soundCueName(cue)); }
+
+    std::vector<std::string> opened() const;  // cue names in opening order
+    int count(const std::string& call) const;
+
+    std::vector<std::string> calls;
+    int idleChecks = 0;
+    std::optional<SoundCue> failOpen;
+};
+
+// Answers message boxes while it lives: each box is recorded (caption, text,
+// icon, buttons, and which other windows took input while it was up), kept
+// up for holdMs, then closed with its OK button.
+class BoxAnswerer : public QObject {
+public:
+    struct Box {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon;
+        QStringList buttons;
+        QStringList enabledWindows;   // object names of the visible windows that took input
+        QStringList disabledWindows;  // and of those that did not
+        int boxesUp = 0;              // message boxes on screen at the same time
+    };
+
+    explicit BoxAnswerer(int holdMs = 0);
+    // Leaves the boxes from now on to others; what was seen stays.
+    void stop() { timer_.stop(); }
+    std::vector<Box> boxes;
+    int mostBoxesAtOnce = 0;
+    // Runs just before a box is closed.
+    std::function<void()> beforeClose;
+
+private:
+    void poll();
+    QTimer timer_;
+    int holdMs_;
+    QMessageBox* current_ = nullptr;
+    std::chrono::steady_clock::time_point since_;
+};
+
+// Runs the event loop until done() or the time is up; returns done().
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 8000);
+void pump(int ms);
+
+// A seed for the random source that makes the next spin, from the machine's
+// present reel positions and holds, stop on a line for which want() holds.
+std::uint32_t seedForSpin(const MachineState& state, const std::function<bool(char, char, char)>& want);
+// A seed that makes the next double-up stop with the given face in the middle.
+std::uint32_t seedForGamble(const MachineState& state, char middleFace);
+
+template <class T = QWidget>
+T* control(QWidget& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) ADD_FAILURE() << "no control " << name << " in " << window.objectName().toStdString();
+    return found;
+}
+
+inline QString labelText(QWidget& window, const char* name) {
+    QLabel* label = control<QLabel>(window, name);
+    return label != nullptr ? label->text() : QString();
+}
+
+// Types the text into the widget key by key, Finnish letters included.
+void typeText(QWidget* widget, const QString& text);
+
+// Clicks a push button with the mouse.
+void click(QWidget& window, const char* button);
+
+// The game with its windows, run in the test's own folder.
+class GameTest : public ::testing::Test {
+protected:
+    static const std::vector<std::pair<std::string, std::int32_t>> kList;
+
+    GameTest();
+    ~GameTest() override;
+
+    // Builds the game, answering the boxes of its start-up (startUpBoxes),
+    // and shows the machine window.
+    void start();
+    TForm1& machineWindow();
+    const MachineState& state() { return game->machine().state(); }
+
+    // Presses KÄYNNISTÄ with a seed chosen for the line and waits for the
+    // reels to stop.
+    void spinTo(const std::function<bool(char, char, char)>& want);
+    void waitForReels();
+
+    GameFolder folder;
+    FixedClock clock{TimeOfDay{12, 0, 0, 0}};
+    RecordingPlayers players;
+    std::unique_ptr<BoxAnswerer> startUpBoxes;
+    std::unique_ptr<Game> game;
+};
+
+}  // namespace vornakka::test
