@@ -3,6 +3,7 @@
 //
 //   gui_bench reel-timer [TICKS]   the real TForm1 reel timer during spins vs a
 //                                  bare window's 10 ms precise timer
+//                                  (BENCH_VERBOSE=1: each spin's worst tick)
 //   gui_bench tick-cpu [TICKS]     CPU time per reel tick during spins (the
 //                                  machine's work, the label repaints, the
 //                                  event loop; the X server's too under X) vs
@@ -171,6 +172,18 @@ TimerFigures judge(const std::vector<Spin>& spins) {
             f.worstMs = std::max(f.worstMs, interval);
             f.worstLateMs = std::max(f.worstLateMs, (s.ticks[i] - (s.start + 1e7 * static_cast<double>(i + 1))) / 1e6);
             previous = s.ticks[i];
+        }
+        if (std::getenv("BENCH_VERBOSE") != nullptr) {
+            double late = 0;
+            std::size_t at = 0;
+            for (std::size_t i = 0; i < s.ticks.size(); ++i) {
+                const double l = (s.ticks[i] - (s.start + 1e7 * static_cast<double>(i + 1))) / 1e6;
+                if (l > late) {
+                    late = l;
+                    at = i + 1;
+                }
+            }
+            std::printf("  spin of %zu ticks: worst lateness %.3f ms at tick %zu\n", s.ticks.size(), late, at);
         }
         f.ticks += static_cast<int>(s.ticks.size());
         if (static_cast<int>(s.ticks.size()) != s.idealTicks) ++f.wrongTickCounts;
@@ -465,6 +478,9 @@ ChildResult runChild(const std::vector<std::string>& command, int stopAfterMs = 
     ::wait4(pid, &status, 0, &usage);
     ChildResult r;
     r.peakKb = usage.ru_maxrss;
+    if (stopAfterMs == 0 && out.find("first-paint-ms ") == std::string::npos) {
+        std::fprintf(stderr, "%s ended with status %d and said: %s\n", command[0].c_str(), status, out.c_str());
+    }
     const auto at = out.find("first-paint-ms ");
     if (at != std::string::npos) r.firstPaintMs = std::atof(out.c_str() + at + 15);
     return r;
@@ -483,7 +499,7 @@ int startup(const char* self, int runs) {
         const ChildResult g = runChild({self, "startup-child", "game"});
         const ChildResult b = runChild({BARE_WINDOW, "label"});
         if (g.firstPaintMs < 0 || b.firstPaintMs < 0) {
-            std::fprintf(stderr, "a start-up child did not paint\n");
+            std::fprintf(stderr, "the %s start-up child did not paint\n", g.firstPaintMs < 0 ? "game" : "bare");
             return 1;
         }
         gameMs.push_back(g.firstPaintMs);
@@ -521,7 +537,9 @@ int main(int argc, char** argv) {
     const int number = argc > 2 ? std::atoi(argv[2]) : 0;
     QApplication app(argc, argv);
     if (mode == "startup-child" && argc > 2) return startupChild(app, argv[2]);
-    if (mode == "startup") return startup(argv[0], number > 0 ? number : 7);
+    // The children start in a scratch folder: name this program absolutely.
+    const std::string self = QCoreApplication::applicationFilePath().toStdString();
+    if (mode == "startup") return startup(self.c_str(), number > 0 ? number : 7);
     prepareApplication(app);
     if (mode == "reel-timer") return reelTimer(number > 0 ? number : 400);
     if (mode == "tick-cpu") return tickCpu(number > 0 ? number : 2000);
