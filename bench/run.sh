@@ -32,7 +32,7 @@ echo "qt: $(dpkg-query -W -f='${Version}' libqt6widgets6 2>/dev/null || echo '?'
 echo "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 gui_figures() {
-  "$build/bench/gui_bench" reel-timer 400
+  "$build/bench/gui_bench" reel-timer 600
   "$build/bench/gui_bench" tick-cpu 2000
   "$build/bench/gui_bench" idle 10
   "$build/bench/gui_bench" startup 7
