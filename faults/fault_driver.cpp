@@ -224,7 +224,7 @@ void shell(const std::string& command) {
     }
 }
 
-int machine(const std::string& dir, const std::string& faultSpec, const std::string& then,
+int machine(const std::string& dir, const std::string& faultArg, const std::string& then,
             const std::string& between) {
     const std::string jackpotPath = dir + "/VORNA.DAT";
     const std::string listPath = dir + "/LIST.VRK";
@@ -255,14 +255,14 @@ int machine(const std::string& dir, const std::string& faultSpec, const std::str
     st.jackpot = 777;  // what the spins of this game brought
 
     Shim shim = Shim::find();
-    if (!faultSpec.empty()) {
-        const auto colon = faultSpec.find(':');
+    if (!faultArg.empty()) {
+        const auto colon = faultArg.find(':');
         if (!shim.present() || colon == std::string::npos) {
             std::fprintf(stderr, "a fault needs the fault library preloaded and the form call:ERRNO\n");
             return 2;
         }
-        const std::string call = faultSpec.substr(0, colon);
-        shim.arm(1, call.c_str(), errnoNamed(faultSpec.substr(colon + 1)), 0);
+        const std::string call = faultArg.substr(0, colon);
+        shim.arm(1, call.c_str(), errnoNamed(faultArg.substr(colon + 1)), 0);
     }
     // What the failure box of the button would show.
     std::printf("cash-out: %s\n", outcomeOf([&] { m.pressCollect(); }).c_str());

@@ -22,7 +22,7 @@ struct RecordingView : MachineView {
     Colour reelColour[3] = {colours::blue, colours::blue, colours::blue};
     char faces[3] = {'?', '?', '?'};
     bool lamp[3] = {false, false, false};
-    bool reelTimer = true;  // the window's reel timer as designed, until switched
+    bool reelTimer = true;  // on until the machine first switches it
     int highScoresOpened = 0;
     std::vector<std::int32_t> nameEntries;
 

@@ -28,7 +28,7 @@ TEST(RandomSource, FollowsTheLinearCongruentialSequence) {
     EXPECT_EQ(RandomSource::seedFrom({1, 2, 3, 4}), ((1u * 60 + 2) * 60 + 3) * 1000 + 4);
 }
 
-TEST(Strips, HoldTheDesignedSymbolsAndColours) {
+TEST(Strips, HoldTheirSymbolsAndColours) {
     const std::map<char, int> reel1 = {{'6', 1}, {'A', 3}, {'B', 4}, {'C', 6},
                                        {'E', 3}, {'F', 3}, {'G', 4}, {'U', 6}};
     const std::map<char, int> reel3 = {{'*', 4}, {'A', 3}, {'B', 4}, {'C', 3}, {'D', 6},
@@ -95,7 +95,7 @@ TEST(StartUp, SeedsLoadsResetsAndShowsTheBestEntry) {
     EXPECT_EQ(rig.view.counters.jackpot, 777);
     const std::int32_t amounts[8] = {20, 10, 8, 4, 2, 15, 6, 6};
     for (int i = 0; i < 8; ++i) EXPECT_EQ(rig.view.counters.amounts[i], amounts[i]);
-    // The reels keep their designed "A" until the first spin.
+    // The reels keep their starting "A" until the first spin.
     EXPECT_EQ(std::string(rig.s().shownSymbol.begin(), rig.s().shownSymbol.end()), "AAA");
     EXPECT_TRUE(rig.s().holdBlocked);
     EXPECT_EQ(rig.s().lastSpinBet, 0);

@@ -13,8 +13,8 @@ namespace vornakka {
 
 namespace {
 
-constexpr FontSpec kFont{"Comic Sans MS", 11};
-constexpr FontSpec kButtonFont{"Comic Sans MS", 11, true};
+constexpr FontDesc kFont{"Comic Sans MS", 11};
+constexpr FontDesc kButtonFont{"Comic Sans MS", 11, true};
 
 // Static texts: lime on the window's black, each as wide as its text and
 // centred where the box was drawn, so that they all stand on one middle line.

@@ -15,18 +15,18 @@ namespace vornakka {
 
 namespace {
 
-constexpr FontSpec kRowFont{"Comic Sans MS", 21, true};
-constexpr FontSpec kHeadingFont{"Comic Sans MS", 16};
-constexpr FontSpec kCreditFont{"Arial", 16, true};
-constexpr FontSpec kTitleFont{"Arial", 64, true};
-constexpr FontSpec kWindowFont{"MS Sans Serif", 11};
+constexpr FontDesc kRowFont{"Comic Sans MS", 21, true};
+constexpr FontDesc kHeadingFont{"Comic Sans MS", 16};
+constexpr FontDesc kCreditFont{"Arial", 16, true};
+constexpr FontDesc kTitleFont{"Arial", 64, true};
+constexpr FontDesc kWindowFont{"MS Sans Serif", 11};
 
 constexpr const char* kCreditLine = "Vornakka-tiimi 2026";
 
 constexpr int kRowTop = 120;
 constexpr int kRowStep = 32;
 
-LabelStyle lime(const FontSpec& font, bool autoSize) {
+LabelStyle lime(const FontDesc& font, bool autoSize) {
     return LabelStyle{font, colours::lime, colours::black, Qt::AlignLeft, autoSize};
 }
 

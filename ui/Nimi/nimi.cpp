@@ -12,7 +12,7 @@ namespace vornakka {
 
 namespace {
 
-constexpr FontSpec kFont{"MS Sans Serif", 11};
+constexpr FontDesc kFont{"MS Sans Serif", 11};
 
 LabelStyle plain() { return LabelStyle{kFont, kWindowTextColour, kButtonFaceColour, Qt::AlignLeft, true}; }
 

@@ -28,7 +28,7 @@ struct Control {
     Kind kind;
     int left, top, width, height;
     const char* caption;  // UTF-8
-    FontSpec font;
+    FontDesc font;
     Colour text;
     std::optional<Colour> fill;  // none: transparent
     Qt::Alignment alignment;
@@ -36,17 +36,17 @@ struct Control {
     int maxWidth = 0;
 };
 
-constexpr FontSpec kReelFont{"Verdana", 96, true};
-constexpr FontSpec kCounterFont{"Courier", 20, true};
-constexpr FontSpec kSmallFont{"Comic Sans MS", 13, true};
-constexpr FontSpec kCaptionFont{"Comic Sans MS", 21, true};
-constexpr FontSpec kJackpotFont{"Arial", 24, true};
-constexpr FontSpec kTitleFont{"Arial", 64, true, true, true};
-constexpr FontSpec kPointerFont{"Arial", 64, true};
-constexpr FontSpec kFaceFont{"Wingdings", 96, true};
-constexpr FontSpec kCreditFont{"Arial", 16, true};
-constexpr FontSpec kButtonFont{"MS Sans Serif", 11, true};
-constexpr FontSpec kWindowFont{"MS Sans Serif", 11};
+constexpr FontDesc kReelFont{"Verdana", 96, true};
+constexpr FontDesc kCounterFont{"Courier", 20, true};
+constexpr FontDesc kSmallFont{"Comic Sans MS", 13, true};
+constexpr FontDesc kCaptionFont{"Comic Sans MS", 21, true};
+constexpr FontDesc kJackpotFont{"Arial", 24, true};
+constexpr FontDesc kTitleFont{"Arial", 64, true, true, true};
+constexpr FontDesc kPointerFont{"Arial", 64, true};
+constexpr FontDesc kFaceFont{"Wingdings", 96, true};
+constexpr FontDesc kCreditFont{"Arial", 16, true};
+constexpr FontDesc kButtonFont{"MS Sans Serif", 11, true};
+constexpr FontDesc kWindowFont{"MS Sans Serif", 11};
 
 constexpr Colour kText = kWindowTextColour;
 constexpr std::optional<Colour> kClear = std::nullopt;

@@ -15,7 +15,7 @@ namespace vornakka {
 // How a label looks. fill is the colour the label paints its box with; a
 // label without one is transparent and the window shows through it.
 struct LabelStyle {
-    FontSpec font;
+    FontDesc font;
     Colour text = kWindowTextColour;
     std::optional<Colour> fill;
     Qt::Alignment alignment = Qt::AlignLeft;  // the text starts at the top unless a vertical flag says otherwise

@@ -2,12 +2,12 @@
 
 namespace vornakka {
 
-QFont makeFont(const FontSpec& spec) {
-    QFont font(QString::fromLatin1(spec.family));
-    font.setPixelSize(spec.pixels);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
+QFont makeFont(const FontDesc& desc) {
+    QFont font(QString::fromLatin1(desc.family));
+    font.setPixelSize(desc.pixels);
+    font.setBold(desc.bold);
+    font.setItalic(desc.italic);
+    font.setUnderline(desc.underline);
     return font;
 }
 

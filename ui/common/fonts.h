@@ -7,7 +7,7 @@
 
 namespace vornakka {
 
-struct FontSpec {
+struct FontDesc {
     const char* family;
     int pixels;  // em height
     bool bold = false;
@@ -15,7 +15,7 @@ struct FontSpec {
     bool underline = false;
 };
 
-QFont makeFont(const FontSpec& spec);
+QFont makeFont(const FontDesc& desc);
 
 // Registers the preferred stand-in of every family the windows ask for, for
 // machines that lack the original fonts: Liberation Sans for Arial,

@@ -10,7 +10,7 @@
 namespace vornakka {
 
 FormWindow::FormWindow(const char* name, Qt::WindowFlags flags, const QString& title, const QSize& clientSize,
-                       Colour background, const FontSpec& defaultFont)
+                       Colour background, const FontDesc& defaultFont)
     : QWidget(nullptr, flags) {
     setObjectName(QString::fromLatin1(name));
     setWindowTitle(title);
@@ -32,7 +32,7 @@ void FormWindow::keepLookWhenDisabled() {
 }
 
 QPushButton* FormWindow::addButton(const char* name, const QRect& box, const QString& caption,
-                                   const FontSpec& font, std::optional<Colour> captionColour) {
+                                   const FontDesc& font, std::optional<Colour> captionColour) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(box);

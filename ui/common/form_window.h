@@ -18,7 +18,7 @@ class FormWindow : public QWidget {
     Q_OBJECT
 public:
     FormWindow(const char* name, Qt::WindowFlags flags, const QString& title, const QSize& clientSize,
-               Colour background, const FontSpec& defaultFont);
+               Colour background, const FontDesc& defaultFont);
 
     // Shows the window, in the middle of the screen the first time and where
     // it was left later, above the others and active.
@@ -41,7 +41,7 @@ protected:
 
     // A push button of the window's own look: the caption in the given font
     // and colour, Return presses it while it has the focus.
-    QPushButton* addButton(const char* name, const QRect& box, const QString& caption, const FontSpec& font,
+    QPushButton* addButton(const char* name, const QRect& box, const QString& caption, const FontDesc& font,
                            std::optional<Colour> captionColour = std::nullopt);
 
     // Call once the window's own colours are set: a disabled window keeps
