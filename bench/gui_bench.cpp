@@ -202,7 +202,7 @@ TimerFigures judge(const std::vector<Spin>& spins) {
 struct GameRun {
     Scratch scratch;
     tools::QuietPlayers players;
-    tools::FixedClock clock{TimeOfDay{9, 30, 15, 250}};
+    FixedClock clock{TimeOfDay{9, 30, 15, 250}};
     Game game{clock, players};
     QPushButton* start = game.form1().findChild<QPushButton*>(QStringLiteral("Button2"));
     QPushButton* collect = game.form1().findChild<QPushButton*>(QStringLiteral("Button6"));

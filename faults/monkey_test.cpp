@@ -226,7 +226,7 @@ private:
     QTemporaryDir dir_;
     QString previous_;
     tools::QuietPlayers players_;
-    tools::FixedClock clock_{TimeOfDay{8, 15, 42, 137}};
+    FixedClock clock_{TimeOfDay{8, 15, 42, 137}};
     std::unique_ptr<Game> game_;
     std::vector<QPushButton*> buttons_;
 };

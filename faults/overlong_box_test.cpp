@@ -52,7 +52,7 @@ TEST(OverlongInput, TheFailureBoxQuotesTheFirst200CharactersOfAScoreLineOfMegaby
     answer.start(5);
 
     tools::QuietPlayers players;
-    tools::FixedClock clock(TimeOfDay{10, 0, 0, 0});
+    FixedClock clock(TimeOfDay{10, 0, 0, 0});
     QElapsedTimer took;
     took.start();
     auto game = std::make_unique<Game>(clock, players);

@@ -2,6 +2,7 @@
 // real machine tick by tick and read back every call it made.
 #pragma once
 
+#include "vornakka/fixed_clock.h"
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -105,10 +106,6 @@ struct FakeHighScores : HighScoreStore {
     const HighScoreEntry& row(int index) const override { return rows[index - 1]; }
 };
 
-struct FixedClock : Clock {
-    TimeOfDay time;
-    TimeOfDay utcTimeOfDay() override { return time; }
-};
 
 // A machine with its recording services, started up with a chosen seed.
 struct Rig {

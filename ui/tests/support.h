@@ -4,6 +4,7 @@
 // the way a test needs.
 #pragma once
 
+#include "vornakka/fixed_clock.h"
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -55,14 +56,6 @@ private:
     QTemporaryDir dir_;
 };
 
-class FixedClock final : public Clock {
-public:
-    explicit FixedClock(TimeOfDay time) : time_(time) {}
-    TimeOfDay utcTimeOfDay() override { return time_; }
-
-private:
-    TimeOfDay time_;
-};
 
 // Sound players that record every call as "open:Voitto", "play:Welcome",
 // "stop:Koss"; opening a chosen cue can be made to fail.

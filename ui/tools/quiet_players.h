@@ -3,6 +3,7 @@
 // audio device.
 #pragma once
 
+#include "vornakka/fixed_clock.h"
 #include <QtGlobal>
 #include <cstdio>
 
@@ -18,16 +19,6 @@ public:
     void stop(SoundCue) override {}
 };
 
-// A clock that always reads the same time of day, so every run of a tool
-// plays the same game.
-class FixedClock final : public Clock {
-public:
-    explicit FixedClock(TimeOfDay time) : time_(time) {}
-    TimeOfDay utcTimeOfDay() override { return time_; }
-
-private:
-    TimeOfDay time_;
-};
 
 // The offscreen platform reports every raise and size hint it cannot carry
 // out; the tools keep their output to what they measured or wrote.

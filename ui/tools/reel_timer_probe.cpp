@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     QDir::setCurrent(folder.path());
 
     tools::QuietPlayers players;
-    tools::FixedClock clock(TimeOfDay{9, 30, 15, 250});
+    FixedClock clock(TimeOfDay{9, 30, 15, 250});
     Game game(clock, players);
     game.show();
     TForm1& window = game.form1();

@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     QDir::setCurrent(folder.path());
 
     tools::QuietPlayers players;
-    tools::FixedClock clock(TimeOfDay{12, 0, 0, 0});
+    FixedClock clock(TimeOfDay{12, 0, 0, 0});
     Game game(clock, players);
     game.show();
     bool ok = save(game.form1(), out + "/machine-window.png");
