@@ -12,6 +12,7 @@
 //   - a bad score line fails with "'<text>' is not a valid integer value",
 //     quoting at most 200 characters of the line followed by "...", and the
 //     rows before it keep what they read while the rest stay as they were.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -123,10 +124,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (const auto v = convert(line)) {
             expected[r] = {name, lessOffset(*v)};
         } else {
-            const std::string quoted = line.size() > 200 ? line.substr(0, 200) + "..." : line;
-            // The failure box shows the message as a C string, so a NUL in
-            // the line ends the message there.
-            expectedFailure = std::string(("'" + quoted + "' is not a valid integer value").c_str());
+            std::string quoted = line.size() > 200 ? line.substr(0, 200) + "..." : line;
+            // The message travels as a C string, so a NUL is quoted as '?'.
+            std::replace(quoted.begin(), quoted.end(), '\0', '?');
+            expectedFailure = "'" + quoted + "' is not a valid integer value";
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -80,7 +81,9 @@ public:
 
     void feed(char ch) {
         ++length_;
-        if (quoted_.size() < kQuoteLimit) quoted_.push_back(ch);
+        // The message travels as a C string: a NUL would end it mid-quote,
+        // so it is shown as '?', as any other byte the box cannot show.
+        if (quoted_.size() < kQuoteLimit) quoted_.push_back(ch == '\0' ? '?' : ch);
         switch (state_) {
             case State::Leading:
                 if (ch == ' ') return;
@@ -217,8 +220,15 @@ void HighScoreTable::save() const {
     storage::replaceFileSafely(path_, bytes);
 }
 
+// The file holds score + 1998 as a signed 32-bit number, so the top 1998
+// scores cannot be stored. They enter the list as the largest that can, so a
+// row shows the same score before and after the list is saved and read back.
+std::int32_t HighScoreTable::storable(std::int32_t score) {
+    return std::min(score, kMaxStorableScore);
+}
+
 bool HighScoreTable::qualifies(std::int32_t score) const {
-    return score > rows_.back().score;
+    return storable(score) > rows_.back().score;
 }
 
 const HighScoreEntry& HighScoreTable::row(int index) const {
@@ -228,7 +238,8 @@ const HighScoreEntry& HighScoreTable::row(int index) const {
     return rows_[static_cast<std::size_t>(index - 1)];
 }
 
-void HighScoreTable::insert(const Text& name, std::int32_t score) {
+void HighScoreTable::insert(const Text& name, std::int32_t wanted) {
+    const std::int32_t score = storable(wanted);
     std::size_t r = 0;
     while (r < rows_.size() && rows_[r].score >= score) ++r;
     if (r == rows_.size()) return;

@@ -64,6 +64,18 @@ TEST(HighScoreSave, WritesTwentyCrlfLinesWithOffsetScores) {
     std::string expected = lines({"Max", "2147483647", "\xC4ij\xE4", "2118"});
     for (int i = 0; i < 8; ++i) expected += "\r\n1998\r\n";
     EXPECT_EQ(readBytes(table.path()), expected);
+    // The file cannot hold more than INT32_MAX - 1998, so the row holds that
+    // from the start and reads back unchanged.
+    EXPECT_EQ(table.row(1).score, kMaxStorableScore);
+    HighScoreTable reread(table.path());
+    reread.load();
+    EXPECT_EQ(scores(reread), scores(table));
+    // Once the list is full of the top score it takes no more, however large.
+    for (int i = 0; i < 9; ++i) reread.insert("Top" + std::to_string(i), kMaxStorableScore + 1 + i);
+    EXPECT_EQ(scores(reread), std::vector<std::int32_t>(10, kMaxStorableScore));
+    EXPECT_FALSE(reread.qualifies(INT32_MAX));
+    reread.insert("Late", INT32_MAX);
+    EXPECT_EQ(reread.row(10).name, "Top8");
 
     // Negative scores take a "-"; scores saturate at the int32 limits.
     HighScoreTable low(dir.file("LOW.VRK"));
@@ -139,6 +151,10 @@ TEST(HighScoreLoad, RejectsInvalidScoreLinesWithTheirText) {
         EXPECT_EQ(table.row(1).name, "");
         EXPECT_EQ(table.row(1).score, 0);
     }
+    // A NUL would end the message early; it is quoted as '?'.
+    writeBytes(path, lines({"Bad", std::string("19\0\0" "8", 5)}) + rowsFrom(2));
+    HighScoreTable table(path);
+    EXPECT_TRUE(throwsConvertError([&] { table.load(); }, "'19??8' is not a valid integer value"));
 }
 
 TEST(HighScoreLoad, FailureKeepsTheRowsReadBeforeIt) {

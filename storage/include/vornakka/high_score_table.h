@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <string>
 
@@ -13,6 +14,7 @@ namespace vornakka {
 inline constexpr int kHighScoreRows = 10;
 inline constexpr std::size_t kMaxNameLength = 10;
 inline constexpr std::int32_t kScoreOffset = 1998;
+inline constexpr std::int32_t kMaxStorableScore = INT32_MAX - kScoreOffset;
 
 class HighScoreTable : public HighScoreStore {
 public:
@@ -29,12 +31,15 @@ public:
     const std::array<HighScoreEntry, kHighScoreRows>& rows() const { return rows_; }
 
     // Ranks (name, score) in below any equal score; drops row 10. The name is
-    // cut to 10 bytes and control characters become blanks.
+    // cut to 10 bytes and control characters become blanks; a score above
+    // kMaxStorableScore enters as kMaxStorableScore.
     void insert(const Text& name, std::int32_t score);
 
     const std::string& path() const { return path_; }
 
 private:
+    static std::int32_t storable(std::int32_t score);
+
     std::string path_;
     std::array<HighScoreEntry, kHighScoreRows> rows_{};
 };
