@@ -174,6 +174,7 @@ TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
 
     const auto label = [this](const char* name) { return findChild<Label*>(QString::fromLatin1(name)); };
     reels_ = {label("Kirj1"), label("Kirj2"), label("Kirj3")};
+    for (Label* reel : reels_) reel->keepLooks();
     pano_ = label("Pano");
     rahat_ = label("Rahat");
     voitto_ = label("Voitto");

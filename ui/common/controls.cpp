@@ -69,6 +69,66 @@ void Label::fitToText() {
     setGeometry(left, y(), size.width(), size.height());
 }
 
+void Label::keepLooks() {
+    // Only an opaque label can be drawn ahead: its picture is its whole box.
+    keepLooks_ = style_.fill.has_value() && !style_.autoSize;
+    looks_.clear();
+}
+
+const QPixmap* Label::look() const {
+    const QRgb ink = palette().color(QPalette::WindowText).rgba();
+    const QRgb fill = palette().color(QPalette::Window).rgba();
+    for (const Look& l : looks_) {
+        if (l.text == ink && l.fill == fill && l.caption == text()) return &l.picture;
+    }
+    return nullptr;
+}
+
+void Label::keepLook() {
+    lookQueued_ = false;
+    if (!keepLooks_ || look()) return;
+    // A reel shows six symbols, each in its own colour; a stray caption
+    // beyond that must not make the list grow without end.
+    constexpr std::size_t kMostLooks = 32;
+    if (looks_.size() == kMostLooks) looks_.erase(looks_.begin());
+    const qreal ratio = devicePixelRatioF();
+    QPixmap picture(size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    drawingLook_ = true;
+    render(&picture, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    drawingLook_ = false;
+    looks_.push_back(Look{text(), palette().color(QPalette::WindowText).rgba(),
+                          palette().color(QPalette::Window).rgba(), std::move(picture)});
+}
+
+void Label::paintEvent(QPaintEvent* event) {
+    if (keepLooks_ && !drawingLook_) {
+        if (const QPixmap* picture = look()) {
+            QPainter(this).drawPixmap(0, 0, *picture);
+            return;
+        }
+        // Drawn the long way this once. The picture is made after this paint
+        // has ended: rendering inside another widget's render (a grab of the
+        // window) would draw through that one's painter.
+        if (!lookQueued_) {
+            lookQueued_ = true;
+            QMetaObject::invokeMethod(this, &Label::keepLook, Qt::QueuedConnection);
+        }
+    }
+    QLabel::paintEvent(event);
+}
+
+void Label::changeEvent(QEvent* event) {
+    // A new font or style changes every look (colours are part of the key).
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) looks_.clear();
+    QLabel::changeEvent(event);
+}
+
+void Label::resizeEvent(QResizeEvent* event) {
+    looks_.clear();
+    QLabel::resizeEvent(event);
+}
+
 void Label::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         event->accept();

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <QLabel>
+#include <QPixmap>
 #include <QWidget>
 #include <optional>
+#include <vector>
 
 #include "common/colours.h"
 #include "common/fonts.h"
@@ -42,6 +44,12 @@ public:
     std::optional<Colour> fillColour() const { return style_.fill; }
     bool isAutoSize() const { return style_.autoSize; }
 
+    // For a filled label that shows few different captions in quick turn
+    // (the reels): each caption and colour is drawn once and its picture
+    // reused. Large glyphs are otherwise rasterised from their outlines, with
+    // hinting, on every repaint.
+    void keepLooks();
+
 signals:
     // A left click released over the label.
     void clicked();
@@ -49,12 +57,28 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    struct Look {
+        QString caption;
+        QRgb text;
+        QRgb fill;
+        QPixmap picture;
+    };
+
     void fitToText();
+    const QPixmap* look() const;  // of the caption and colours shown, if kept
+    void keepLook();
 
     LabelStyle style_;
     int anchorX_;  // left edge, doubled centre or right edge that auto-size keeps
+    bool keepLooks_ = false;
+    bool drawingLook_ = false;
+    bool lookQueued_ = false;
+    std::vector<Look> looks_;
 };
 
 // One face of the double-up column. Its caption is the face letter, 'J'

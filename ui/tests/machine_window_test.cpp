@@ -37,6 +37,23 @@ std::string amounts(QWidget& w) {
 
 Colour lamp(QWidget& w, const char* name) { return control<Lamp>(w, name)->fill(); }
 
+// The reels reuse the picture of each symbol and colour they have drawn; the
+// window must still show exactly what a plain label with that text would.
+void expectReelsDrawnAsPlainLabels(TForm1& w) {
+    for (const char* name : {"Kirj1", "Kirj2", "Kirj3"}) {
+        QLabel* reel = control<QLabel>(w, name);
+        QLabel twin;
+        twin.setFont(reel->font());
+        twin.setPalette(reel->palette());
+        twin.setAlignment(reel->alignment());
+        twin.setAutoFillBackground(true);
+        twin.resize(reel->size());
+        twin.setText(reel->text());
+        const QImage drawn = w.grab(reel->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(drawn, twin.grab().toImage().convertToFormat(QImage::Format_RGB32)) << name << " " << text(w, name);
+    }
+}
+
 TEST_F(MachineWindowTest, StateRightAfterStartUpAndTheBetRaisedToThree) {
     start();
     TForm1& w = machineWindow();
@@ -53,6 +70,7 @@ TEST_F(MachineWindowTest, StateRightAfterStartUpAndTheBetRaisedToThree) {
     EXPECT_EQ(text(w, "Tupyla") + text(w, "Tupkesk") + text(w, "Tupala"), "JLJ");
     EXPECT_EQ(text(w, "Teksrutu"), "Paras: Zadiz 120 mk");
     for (const char* panel : {"Panel1", "Panel2", "Panel3"}) EXPECT_EQ(lamp(w, panel), colours::black);
+    expectReelsDrawnAsPlainLabels(w);
 
     // The players open as the windows are built, the machine's ten first;
     // the welcome sound is the first thing played.
@@ -115,6 +133,7 @@ TEST_F(MachineWindowTest, ASpinWithAHeldReelAndItsLamp) {
     EXPECT_TRUE(reel1Moved);
     EXPECT_EQ(labelText(w, "Kirj2"), held);
     for (const char* panel : {"Panel1", "Panel2", "Panel3"}) EXPECT_EQ(lamp(w, panel), colours::black);
+    expectReelsDrawnAsPlainLabels(w);
 }
 
 TEST_F(MachineWindowTest, AWinCollected) {
