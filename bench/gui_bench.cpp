@@ -42,6 +42,7 @@
 #include <fstream>
 #include <memory>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -575,6 +576,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("ALSOFT_DRIVERS")) qputenv("ALSOFT_DRIVERS", "null");
     const std::string mode = argc > 1 ? argv[1] : "";
     const int number = argc > 2 ? std::atoi(argv[2]) : 0;
+    // As the program does, the start-up child opens the audio device while Qt starts.
+    std::optional<OpenAlSoundBank::DeviceWarmUp> audio;
+    if (mode == "startup-child") audio.emplace();
     QApplication app(argc, argv);
     if (mode == "startup-child" && argc > 2) return startupChild(app, argv[2]);
     // The children start in a scratch folder: name this program absolutely.

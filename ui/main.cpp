@@ -8,6 +8,8 @@
 #include "shell/system_clock.h"
 
 int main(int argc, char** argv) {
+    // The audio device opens while Qt starts and the windows are built.
+    const vornakka::OpenAlSoundBank::DeviceWarmUp audio;
     QApplication app(argc, argv);
     vornakka::SystemClock clock;
     return vornakka::runGame(app, clock, [] { return std::make_unique<vornakka::OpenAlPlayers>(); });

@@ -5,7 +5,11 @@
 #include <alext.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <future>
+#include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "vornakka/failure.h"
@@ -27,13 +31,43 @@ std::string alText(ALenum error) {
 // bank owns them.
 class AudioDevice {
 public:
+    using Opening = std::shared_future<std::shared_ptr<AudioDevice>>;
+
+    // The device of the process: the one already open, else the one a
+    // warm-up is opening (waiting for it; its failure is thrown here), else
+    // a new one.
     static std::shared_ptr<AudioDevice> acquire() {
         std::shared_ptr<AudioDevice> device = shared().lock();
-        if (!device) {
-            device = std::shared_ptr<AudioDevice>(new AudioDevice());
-            shared() = device;
+        if (device) return device;
+        Opening opening;
+        {
+            const std::lock_guard<std::mutex> lock(pending().mutex);
+            opening = std::exchange(pending().opening, Opening{});
         }
+        device = opening.valid() ? opening.get() : std::shared_ptr<AudioDevice>(new AudioDevice());
+        shared() = device;
         return device;
+    }
+
+    // Starts opening the device on a helper thread, unless it is open or
+    // being opened already. Returns the warm-up's number, 0 for none.
+    static std::uint64_t warmUp() {
+        const std::lock_guard<std::mutex> lock(pending().mutex);
+        if (!shared().expired() || pending().opening.valid()) return 0;
+        pending().opening =
+            std::async(std::launch::async, [] { return std::shared_ptr<AudioDevice>(new AudioDevice()); }).share();
+        return ++pending().number;
+    }
+
+    // Waits for the warm-up to end; a device nobody took is closed.
+    static void endWarmUp(std::uint64_t number) {
+        Opening unclaimed;
+        {
+            const std::lock_guard<std::mutex> lock(pending().mutex);
+            if (number == 0 || number != pending().number || !pending().opening.valid()) return;
+            unclaimed = std::exchange(pending().opening, Opening{});
+        }
+        unclaimed.wait();
     }
 
     ~AudioDevice() {
@@ -95,6 +129,15 @@ private:
     static std::weak_ptr<AudioDevice>& shared() {
         static std::weak_ptr<AudioDevice> device;
         return device;
+    }
+    struct Pending {
+        std::mutex mutex;
+        Opening opening;
+        std::uint64_t number = 0;
+    };
+    static Pending& pending() {
+        static Pending p;
+        return p;
     }
 
     AudioDevice() {
@@ -272,6 +315,12 @@ double OpenAlSoundBank::lengthSeconds(SoundCue cue) const {
 
 bool OpenAlSoundBank::devicePaused() const {
     return impl_->device && impl_->device->paused();
+}
+
+OpenAlSoundBank::DeviceWarmUp::DeviceWarmUp() : number_(AudioDevice::warmUp()) {}
+
+OpenAlSoundBank::DeviceWarmUp::~DeviceWarmUp() {
+    AudioDevice::endWarmUp(number_);
 }
 
 }  // namespace vornakka

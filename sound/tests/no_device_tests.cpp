@@ -27,6 +27,24 @@ TEST(SoundBankWithoutDevice, OpenFailsWithMediaError) {
     EXPECT_FALSE(bank.isPlaying(SoundCue::Welcome));
 }
 
+// A device warmed up on a helper thread fails the same way, at the first
+// open, and a failed warm-up nobody asked for ends quietly.
+TEST(SoundBankWithoutDevice, WarmedUpDeviceFailsAtTheFirstOpen) {
+    testing::ScratchFolder folder;
+    folder.tone(SoundCue::Welcome, 0.2);
+    { const OpenAlSoundBank::DeviceWarmUp unused; }
+    const OpenAlSoundBank::DeviceWarmUp audio;
+    OpenAlSoundBank bank;
+    try {
+        bank.open(SoundCue::Welcome);
+        FAIL() << "opened without an audio device";
+    } catch (const MediaError& e) {
+        EXPECT_STREQ(e.what(), "No audio output device could be opened (OpenAL: Invalid Value).");
+    }
+    EXPECT_FALSE(bank.isOpen(SoundCue::Welcome));
+    EXPECT_THROW(bank.open(SoundCue::Welcome), MediaError);
+}
+
 }  // namespace
 }  // namespace vornakka
 

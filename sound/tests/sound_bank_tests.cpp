@@ -144,6 +144,40 @@ TEST(SoundBank, SeveralCuesSoundAtOnceAndBanksShareTheDevice) {
     EXPECT_GT(bank.positionSeconds(SoundCue::Voitto), before);
 }
 
+// The program opens the device on a helper thread while it starts. The
+// banks must take that device and play on it; a warm-up nobody used closes
+// its device without harm, and one started while a device is open does
+// nothing.
+TEST(SoundBank, DeviceWarmedUpOnAHelperThreadServesTheBanks) {
+    ScratchFolder folder;
+    folder.tone(SoundCue::Welcome, 1.0);
+    folder.tone(SoundCue::Koss, 1.0);
+
+    { const OpenAlSoundBank::DeviceWarmUp unused; }
+    {
+        const OpenAlSoundBank::DeviceWarmUp audio;
+        OpenAlSoundBank bank;
+        bank.open(SoundCue::Welcome);
+        EXPECT_TRUE(bank.devicePaused());  // nothing has sounded yet
+        bank.play(SoundCue::Welcome);
+        EXPECT_TRUE(bank.isPlaying(SoundCue::Welcome));
+        {
+            const OpenAlSoundBank::DeviceWarmUp again;  // the device is open: no second one
+            OpenAlSoundBank other;
+            other.open(SoundCue::Koss);
+            other.play(SoundCue::Koss);
+            sleepFor(100ms);
+            EXPECT_GT(other.positionSeconds(SoundCue::Koss), 0.05);
+        }
+        EXPECT_GT(bank.positionSeconds(SoundCue::Welcome), 0.05);
+        EXPECT_TRUE(bank.isPlaying(SoundCue::Welcome));
+    }
+    OpenAlSoundBank later;
+    later.open(SoundCue::Welcome);
+    later.play(SoundCue::Welcome);
+    EXPECT_TRUE(later.isPlaying(SoundCue::Welcome));
+}
+
 TEST(SoundBank, FilesThatCannotBeUsedFailAtOpenWithTheLibraryText) {
     ScratchFolder folder;
     auto openError = [](SoundCue cue) -> std::string {

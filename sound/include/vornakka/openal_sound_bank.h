@@ -14,6 +14,10 @@
 //   file: it fails with "Supported file format but file is malformed.".
 // - The ALC device and context are opened at the first open() and shared by
 //   every player in the process (all banks); the last bank to go closes them.
+//   Opening them takes tens of milliseconds (OpenAL builds its mixer), so a
+//   program can start that early on a helper thread with a DeviceWarmUp while
+//   it builds its windows; the first open() then waits for it and throws its
+//   failure, if any, just as if it had opened the device itself.
 //   No audio device gives MediaError "No audio output device could be opened"
 //   followed by OpenAL's own error text.
 // - play: a cue that is sounding goes on untouched (it is never restarted); a
@@ -38,6 +42,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -49,6 +54,20 @@ class OpenAlSoundBank : public SoundBank {
 public:
     // How long every cue must have been silent before idleCheck pauses the device.
     static constexpr std::chrono::milliseconds kIdleGrace{250};
+
+    // Opens the process's audio device on a helper thread while it lives.
+    // Does nothing when the device is open or being opened already. Its end
+    // waits for the helper; a device no bank has taken by then is closed.
+    class DeviceWarmUp {
+    public:
+        DeviceWarmUp();
+        ~DeviceWarmUp();
+        DeviceWarmUp(const DeviceWarmUp&) = delete;
+        DeviceWarmUp& operator=(const DeviceWarmUp&) = delete;
+
+    private:
+        std::uint64_t number_;
+    };
 
     OpenAlSoundBank();
     ~OpenAlSoundBank() override;
