@@ -194,8 +194,9 @@ TimerFigures judge(const std::vector<Spin>& spins) {
         if (static_cast<int>(s.ticks.size()) != s.idealTicks) ++f.wrongTickCounts;
         const double duration = (s.ticks.back() - s.start) / 1e6;
         const double ideal = 10.0 * s.idealTicks;
-        f.spinRatioWorst = std::max(f.spinRatioWorst, std::abs(duration / ideal - 1.0));
-        if (std::abs(duration / ideal - 1.0) > 0.02) ++f.offSpins;
+        const double off = std::abs(duration / ideal - 1.0);
+        f.spinRatioWorst = std::max(f.spinRatioWorst, off);
+        if (off > 0.02) ++f.offSpins;
         ratioSum += duration / ideal;
     }
     f.meanMs = sum / f.ticks;

@@ -75,11 +75,14 @@ void Label::keepLooks() {
     looks_.clear();
 }
 
+Label::Look Label::shown() const {
+    return Look{text(), palette().color(QPalette::WindowText).rgba(), palette().color(QPalette::Window).rgba(), {}};
+}
+
 const QPixmap* Label::look() const {
-    const QRgb ink = palette().color(QPalette::WindowText).rgba();
-    const QRgb fill = palette().color(QPalette::Window).rgba();
+    const Look now = shown();
     for (const Look& l : looks_) {
-        if (l.text == ink && l.fill == fill && l.caption == text()) return &l.picture;
+        if (l.text == now.text && l.fill == now.fill && l.caption == now.caption) return &l.picture;
     }
     return nullptr;
 }
@@ -97,8 +100,9 @@ void Label::keepLook() {
     drawingLook_ = true;
     render(&picture, QPoint(), QRegion(), QWidget::DrawWindowBackground);
     drawingLook_ = false;
-    looks_.push_back(Look{text(), palette().color(QPalette::WindowText).rgba(),
-                          palette().color(QPalette::Window).rgba(), std::move(picture)});
+    Look kept = shown();
+    kept.picture = std::move(picture);
+    looks_.push_back(std::move(kept));
 }
 
 void Label::paintEvent(QPaintEvent* event) {

@@ -70,6 +70,7 @@ private:
     };
 
     void fitToText();
+    Look shown() const;           // the caption and colours shown now, no picture
     const QPixmap* look() const;  // of the caption and colours shown, if kept
     void keepLook();
 
