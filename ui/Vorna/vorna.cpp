@@ -139,6 +139,44 @@ constexpr SoundCue kMachineCues[] = {SoundCue::Voitto, SoundCue::Havio,       So
 
 QString fromCp1252(const Text& text) { return QString::fromStdString(cp1252ToUtf8(text)); }
 
+// What a screen reader says for the controls whose meaning is a picture or a
+// colour: the reel and its letter, the face, the reel and its hold.
+QString reelName(int reel, const QString& letter) { return QStringLiteral("rulla %1: %2").arg(reel).arg(letter); }
+
+QString faceName(char face) {
+    switch (face) {
+        case 'J':
+            return QStringLiteral("hymy");
+        case 'K':
+            return QStringLiteral("neutraali");
+        case 'L':
+            return QStringLiteral("suru");
+        default:
+            return QString();
+    }
+}
+
+QString lampName(int reel, bool lit) {
+    return lit ? QStringLiteral("rulla %1 lukittu").arg(reel) : QStringLiteral("rulla %1 vapaa").arg(reel);
+}
+
+// Names the counter or line the player reads beside its caption.
+struct Described {
+    const char* control;
+    const char* description;  // UTF-8
+};
+const Described kDescriptions[] = {
+    {"Pano", "PANOS"},
+    {"Rahat", "PELIT"},
+    {"Voitto", "VOITOT"},
+    {"ViimVoit", "VIIM. VOITTO"},
+    {"JackPot", "MORVAKKA"},
+    {"Teksrutu", "viestirivi"},
+    {"Tupyla", "ylin kasvo"},
+    {"Tupkesk", "keskimmäinen kasvo"},
+    {"Tupala", "alin kasvo"},
+};
+
 }  // namespace
 
 TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
@@ -189,6 +227,17 @@ TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
     tupala_ = findChild<FaceLabel*>(QStringLiteral("Tupala"));
     lamps_ = {findChild<Lamp*>(QStringLiteral("Panel1")), findChild<Lamp*>(QStringLiteral("Panel2")),
               findChild<Lamp*>(QStringLiteral("Panel3"))};
+    for (int reel = 1; reel <= 3; ++reel) {
+        const auto i = static_cast<std::size_t>(reel - 1);
+        setSpokenName(reels_[i], reelName(reel, reels_[i]->text()));
+        setSpokenName(lamps_[i], lampName(reel, false));
+    }
+    for (FaceLabel* face : {tupyla_, tupkesk_, tupala_}) {
+        setSpokenName(face, faceName(face->text().toLatin1().at(0)));
+    }
+    for (const Described& d : kDescriptions) {
+        findChild<QWidget*>(QString::fromLatin1(d.control))->setAccessibleDescription(QString::fromUtf8(d.description));
+    }
 
     // Buttons: PANOS, KÄYNNISTÄ, the three LUKITSE, then VOITONMAKSU, HYMY,
     // DEPRESSIO and TUPLAUS. That is also the tab order.
@@ -238,8 +287,10 @@ void TForm1::FormCreate() {
 void TForm1::showReel(int reel, char symbol, Colour colour) {
     if (reel < 1 || reel > 3) return;
     Label* label = reels_[static_cast<std::size_t>(reel - 1)];
-    label->setCaption(fromCp1252(Text(1, symbol)));
+    const QString letter = fromCp1252(Text(1, symbol));
+    label->setCaption(letter);
     label->setTextColour(colour);
+    setSpokenName(label, reelName(reel, letter));
 }
 
 void TForm1::showCounters(const Counters& counters) {
@@ -259,11 +310,16 @@ void TForm1::showFaces(char top, char middle, char bottom) {
     tupyla_->setCaption(fromCp1252(Text(1, top)));
     tupkesk_->setCaption(fromCp1252(Text(1, middle)));
     tupala_->setCaption(fromCp1252(Text(1, bottom)));
+    setSpokenName(tupyla_, faceName(top));
+    setSpokenName(tupkesk_, faceName(middle));
+    setSpokenName(tupala_, faceName(bottom));
 }
 
 void TForm1::setHoldLamp(int reel, bool lit) {
     if (reel < 1 || reel > 3) return;
-    lamps_[static_cast<std::size_t>(reel - 1)]->setFill(lit ? colours::red : colours::black);
+    Lamp* lamp = lamps_[static_cast<std::size_t>(reel - 1)];
+    lamp->setFill(lit ? colours::red : colours::black);
+    setSpokenName(lamp, lampName(reel, lit));
 }
 
 void TForm1::setReelTimer(bool enabled) {

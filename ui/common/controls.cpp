@@ -1,5 +1,7 @@
 #include "common/controls.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -227,7 +229,23 @@ void FaceLabel::paintEvent(QPaintEvent*) {
 
 // ------------------------------------------------------------------- lamps
 
+namespace {
+
+QAccessibleInterface* lampAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(Lamp::staticMetaObject.className()) && object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Indicator);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 Lamp::Lamp(QWidget* parent, const char* name, const QRect& box, Colour fill) : QWidget(parent), fill_(fill) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(lampAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
     setObjectName(QString::fromLatin1(name));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setGeometry(box);
@@ -251,6 +269,13 @@ void Lamp::paintEvent(QPaintEvent*) {
     p.fillRect(QRect(r.left(), r.top(), 1, r.height()), light);
     p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), shadow);
     p.fillRect(QRect(r.right(), r.top(), 1, r.height()), shadow);
+}
+
+// ------------------------------------------------------------ screen readers
+
+void setSpokenName(QWidget* control, const QString& name) {
+    if (control->accessibleName() == name) return;
+    control->setAccessibleName(name);
 }
 
 }  // namespace vornakka

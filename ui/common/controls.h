@@ -101,7 +101,7 @@ protected:
 };
 
 // A hold lamp: a plain panel with a one-pixel raised bevel whose fill is the
-// only thing that changes.
+// only thing that changes. Screen readers meet it as an indicator.
 class Lamp : public QWidget {
     Q_OBJECT
 public:
@@ -116,5 +116,9 @@ protected:
 private:
     Colour fill_;
 };
+
+// Gives a control the name a screen reader says for it, when that changes;
+// the change reaches the screen reader as a name-changed event.
+void setSpokenName(QWidget* control, const QString& name);
 
 }  // namespace vornakka

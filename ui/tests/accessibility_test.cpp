@@ -1,0 +1,198 @@
+// What a screen reader hears from the machine window: the names of the reels,
+// faces and hold lamps, and the events that tell it the message line, the
+// counters, the reels and the faces changed, through a spin with a held reel
+// and a double-up.
+#include <QAccessible>
+#include <QTest>
+#include <QtGui/private/qguiapplication_p.h>
+#include <optional>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+
+#include "Vorna/vorna.h"
+#include "common/controls.h"
+#include "support.h"
+#include "vornakka/strips.h"
+
+namespace vornakka::test {
+namespace {
+
+struct Heard {
+    QString control;  // object name
+    QAccessible::Event type;
+    QString name;  // the control's accessible name when the event came
+};
+
+// Turns accessibility on, as the desktop's accessibility bus does when a
+// screen reader starts (Qt has no public call for it), and hears what Qt's
+// bridge to that bus would be told.
+void setAccessibilityActive(bool active) {
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(active);
+}
+
+class ScreenReader {
+public:
+    ScreenReader() {
+        heard_ = &heard;
+        previous_ = QAccessible::installUpdateHandler(&ScreenReader::hear);
+        setAccessibilityActive(true);
+    }
+    ~ScreenReader() {
+        setAccessibilityActive(false);
+        QAccessible::installUpdateHandler(previous_);
+        heard_ = nullptr;
+    }
+    ScreenReader(const ScreenReader&) = delete;
+    ScreenReader& operator=(const ScreenReader&) = delete;
+
+    // Name-changed events of one control, in order, as the names they brought.
+    QStringList names(const QString& control) const {
+        QStringList result;
+        for (const Heard& h : heard) {
+            if (h.control == control && h.type == QAccessible::NameChanged) result << h.name;
+        }
+        return result;
+    }
+    // Position of the last name-changed event of a control (-1: none).
+    int last(const QString& control) const {
+        for (int i = static_cast<int>(heard.size()) - 1; i >= 0; --i) {
+            const Heard& h = heard[static_cast<std::size_t>(i)];
+            if (h.control == control && h.type == QAccessible::NameChanged) return i;
+        }
+        return -1;
+    }
+
+    std::vector<Heard> heard;
+
+private:
+    static void hear(QAccessibleEvent* event) {
+        if (heard_ == nullptr || event->object() == nullptr) return;
+        QAccessibleInterface* iface = event->accessibleInterface();
+        heard_->push_back(Heard{event->object()->objectName(), event->type(),
+                                iface != nullptr ? iface->text(QAccessible::Name) : QString()});
+    }
+    static inline std::vector<Heard>* heard_ = nullptr;
+    QAccessible::UpdateHandler previous_ = nullptr;
+};
+
+QString spoken(QWidget& window, const char* name, QAccessible::Text what = QAccessible::Name) {
+    QWidget* w = control(window, name);
+    if (w == nullptr) return {};
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+    return iface != nullptr ? iface->text(what) : QString();
+}
+
+QString faceWord(char face) {
+    return face == 'J' ? QStringLiteral("hymy") : face == 'K' ? QStringLiteral("neutraali") : QStringLiteral("suru");
+}
+
+bool losing(char a, char b, char c) { return firstMatchingRow(a, b, c) == 0; }
+bool paysTwice(char a, char b, char c) {
+    const int row = firstMatchingRow(a, b, c);
+    return row == 6 || row == 7;
+}
+
+using AccessibilityTest = GameTest;
+
+TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
+    start();
+    TForm1& w = machineWindow();
+
+    // At start-up: the designed letters, the faces smile, frown, smile, no
+    // reel held; the counters say which counter they are.
+    EXPECT_EQ(spoken(w, "Kirj1"), "rulla 1: A");
+    EXPECT_EQ(spoken(w, "Kirj3"), "rulla 3: A");
+    EXPECT_EQ(spoken(w, "Tupyla"), "hymy");
+    EXPECT_EQ(spoken(w, "Tupkesk"), "suru");
+    EXPECT_EQ(spoken(w, "Tupala"), "hymy");
+    EXPECT_EQ(spoken(w, "Tupkesk", QAccessible::Description), QString::fromUtf8("keskimmäinen kasvo"));
+    EXPECT_EQ(spoken(w, "Panel1"), "rulla 1 vapaa");
+    EXPECT_EQ(spoken(w, "Panel2"), "rulla 2 vapaa");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(control(w, "Panel2"))->role(), QAccessible::Indicator);
+    EXPECT_EQ(spoken(w, "Rahat"), "50");
+    EXPECT_EQ(spoken(w, "Rahat", QAccessible::Description), "PELIT");
+    EXPECT_EQ(spoken(w, "JackPot", QAccessible::Description), "MORVAKKA");
+    EXPECT_EQ(spoken(w, "Teksrutu"), QString::fromUtf8("Paras: Zadiz 120 mk"));
+
+    std::optional<ScreenReader> listening(std::in_place);
+    ScreenReader& reader = *listening;
+    // A losing spin clears the line and ends with nothing to say.
+    spinTo(losing);
+    EXPECT_EQ(reader.names("Teksrutu"), QStringList{""});
+    EXPECT_EQ(spoken(w, "Kirj1"), QStringLiteral("rulla 1: %1").arg(QChar(state().shownSymbol[0])));
+
+    // A held reel: its lamp says so at once.
+    reader.heard.clear();
+    click(w, "Button4");
+    EXPECT_EQ(reader.names("Panel2"), QStringList{"rulla 2 lukittu"});
+    EXPECT_EQ(spoken(w, "Panel1"), "rulla 1 vapaa");
+
+    // One whole spin to a win.
+    reader.heard.clear();
+    const MachineState before = state();
+    spinTo(paysTwice);
+    // The bet goes from the credits into the jackpot, which gives it back
+    // when the spin wins; the win is offered.
+    EXPECT_EQ(reader.names("Teksrutu"), QStringList{"VOITIT 2 MK. TUPLAATKO?"});
+    EXPECT_EQ(reader.names("Rahat"), QStringList{QString::number(before.credits - 1)});
+    EXPECT_EQ(reader.names("JackPot"),
+              (QStringList{QString::number(before.jackpot + 1), QString::number(before.jackpot)}));
+    EXPECT_TRUE(reader.names("Pano").isEmpty());  // what did not change says nothing
+    EXPECT_TRUE(reader.names("Kirj2").isEmpty());  // the held reel stands
+    for (int reel : {1, 3}) {
+        const QString name = QStringLiteral("Kirj%1").arg(reel);
+        const QStringList names = reader.names(name);
+        // Each move of the reel is heard, the stopped letter last.
+        EXPECT_GE(names.size(), 25) << name.toStdString();
+        const QString shown = QString(QChar(state().shownSymbol[static_cast<std::size_t>(reel - 1)]));
+        EXPECT_EQ(names.value(names.size() - 1), QStringLiteral("rulla %1: %2").arg(reel).arg(shown));
+        for (const QString& n : names) EXPECT_TRUE(n.startsWith(QStringLiteral("rulla %1: ").arg(reel))) << n.toStdString();
+        for (int i = 1; i < names.size(); ++i) EXPECT_NE(names[i], names[i - 1]);
+        // The win is announced after the reels have stopped.
+        EXPECT_LT(reader.last(name), reader.last("Teksrutu"));
+    }
+    // The end of the spin puts the hold out.
+    EXPECT_EQ(reader.names("Panel2"), QStringList{"rulla 2 vapaa"});
+    // Besides the focus moving to the pressed button, every change was a
+    // change of name.
+    for (const Heard& h : reader.heard) {
+        if (h.type != QAccessible::Focus) {
+            EXPECT_EQ(h.type, QAccessible::NameChanged) << h.control.toStdString();
+        }
+    }
+
+    // The double-up: the offer, the spinning faces, the doubled win.
+    reader.heard.clear();
+    game->machine().randomSource().reseed(seedForGamble(state(), kSmile));
+    click(w, "Button9");
+    EXPECT_EQ(reader.names("Teksrutu"), QStringList{"TUPLAUS 4MK DEPRESSIO/HYMY"});
+    click(w, "Button7");
+    ASSERT_TRUE(waitUntil([&] { return reader.names("Teksrutu").size() == 2; }));
+    EXPECT_EQ(reader.names("Teksrutu").value(1), "VOITIT 4MK. TUPLAATKO?");
+    const MachineState after = state();
+    const char* faces[] = {"Tupyla", "Tupkesk", "Tupala"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const QStringList names = reader.names(QString::fromLatin1(faces[i]));
+        EXPECT_GE(names.size(), 10) << faces[i];
+        for (const QString& n : names) {
+            EXPECT_TRUE(n == "hymy" || n == "neutraali" || n == "suru") << n.toStdString();
+        }
+        EXPECT_EQ(names.value(names.size() - 1), faceWord(kFaceStrip.at(after.facePos[i])));
+        EXPECT_EQ(spoken(w, faces[i]), faceWord(kFaceStrip.at(after.facePos[i])));
+        EXPECT_LT(reader.last(QString::fromLatin1(faces[i])), reader.last("Teksrutu"));
+    }
+    EXPECT_EQ(spoken(w, "Tupkesk"), "hymy");
+
+    // With no screen reader listening nothing is sent, however much changes.
+    listening.reset();
+    click(w, "Button6");  // collect
+    const auto previous = QAccessible::installUpdateHandler([](QAccessibleEvent* e) {
+        ADD_FAILURE() << "event for " << e->object()->objectName().toStdString();
+    });
+    spinTo(losing);
+    QAccessible::installUpdateHandler(previous);
+    EXPECT_EQ(spoken(w, "Kirj3"), QStringLiteral("rulla 3: %1").arg(QChar(state().shownSymbol[2])));
+}
+
+}  // namespace
+}  // namespace vornakka::test
