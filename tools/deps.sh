@@ -10,7 +10,7 @@ run_packages=(
   fonts-liberation2 fonts-dejavu-core fonts-comic-neue
 )
 test_packages=(
-  libgtest-dev libbenchmark-dev sox xvfb xauth x11-utils imagemagick
+  libgtest-dev libbenchmark-dev sox xvfb xauth x11-utils imagemagick openbox qt6-base-private-dev
   desktop-file-utils appstream dpkg-dev file
 )
 

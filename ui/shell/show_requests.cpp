@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -24,12 +25,14 @@ namespace {
 constexpr std::size_t kMostRequestBytes = 1024;
 constexpr int kRequestWaitMs = 2000;
 
+// The game's four windows bottom to top, then its message boxes; -1 for a
+// window that is none of them.
 int stackRank(const QWidget* window) {
     static const char* const kOrder[] = {"Form1", "Form2", "Form3", "Form4"};
     for (int i = 0; i < 4; ++i) {
         if (window->objectName() == QLatin1String(kOrder[i])) return i;
     }
-    return 4;  // message boxes and anything else above the game's windows
+    return qobject_cast<const QDialog*>(window) != nullptr ? 4 : -1;
 }
 
 }  // namespace
@@ -38,7 +41,7 @@ void bringGameToFront(const QString& activationToken) {
     std::vector<QWidget*> windows;
     for (QWidget* w : QApplication::topLevelWidgets()) {
         const Qt::WindowType type = w->windowType();
-        if (!w->isVisible() || type == Qt::Popup || type == Qt::ToolTip) continue;
+        if (!w->isVisible() || type == Qt::Popup || type == Qt::ToolTip || stackRank(w) < 0) continue;
         windows.push_back(w);
     }
     if (windows.empty()) return;

@@ -125,40 +125,44 @@ SingleGame SingleGame::claim() {
                   static_cast<unsigned long long>(folder.st_ino));
     game.address_ = name;
 
-    std::string why;
-    const Lock lock = lockFolder(game.lock_, why);
-    if (lock == Lock::Busy) {
-        game.anotherGameRuns_ = true;
-        return game;
-    }
-    if (lock == Lock::Unavailable) {
-        game.notes_ = std::string("no lock file ") + kLockFileName + " (" + why + "); the folder is kept by name only";
+    // The name first: taking it is atomic, and a start that finds it taken
+    // has touched nothing in the folder.
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd >= 0) {
+        sockaddr_un address{};
+        const socklen_t length = abstractAddress(game.address_, address);
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0 && ::listen(fd, 8) == 0) {
+            game.listener_ = fd;
+        } else {
+            const int error = errno;
+            closeFd(fd);
+            if (error == EADDRINUSE) {
+                game.anotherGameRuns_ = true;
+                return game;
+            }
+            game.notes_ = "a later start cannot show this game (" + reason(error) + ")";
+        }
+    } else {
+        game.notes_ = "a later start cannot show this game (" + reason(errno) + ")";
     }
 
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
-        game.notes_ += (game.notes_.empty() ? "" : "; ") + std::string("no socket (") + reason(errno) + ")";
-        return game;
-    }
-    sockaddr_un address{};
-    const socklen_t length = abstractAddress(game.address_, address);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 || ::listen(fd, 8) != 0) {
-        const int error = errno;
-        closeFd(fd);
-        if (error == EADDRINUSE && lock != Lock::Held) {
-            // No lock file to go by: the name is taken by the game running
-            // here.
+    std::string why;
+    switch (lockFolder(game.lock_, why)) {
+        case Lock::Held:
+            break;
+        case Lock::Busy:
+            // A game holds the folder without its name here: it runs on
+            // another computer that shares the folder. It cannot be shown.
+            closeFd(game.listener_);
             game.anotherGameRuns_ = true;
+            game.address_.clear();
             game.notes_.clear();
-            return game;
-        }
-        // The lock is ours, so whatever holds the name is no game of this
-        // folder; the game runs, but later starts cannot reach it.
-        game.notes_ += (game.notes_.empty() ? "" : "; ") + std::string("a later start cannot show this game (") +
-                       reason(error) + ")";
-        return game;
+            break;
+        case Lock::Unavailable:
+            game.notes_ += (game.notes_.empty() ? "" : "; ") + std::string("no lock file ") + kLockFileName + " (" +
+                           why + "); the folder is kept by the game's name only";
+            break;
     }
-    game.listener_ = fd;
     return game;
 }
 

@@ -5,14 +5,16 @@
 // A game holds two things while it runs, both dropped by the kernel when the
 // process ends however it ends (a kill, a crash, a power cut leaves nothing
 // that blocks the next start):
-//   - an exclusive flock() on ".vornakka.lock" in the game folder, which
-//     decides. flock works on files opened read-only as well, and on NFS it
-//     reaches the other machines (Linux carries it as a whole-file lock);
 //   - a listening Unix socket in the abstract namespace, named after the
-//     folder's device and inode number, through which a second start asks the
-//     running game to show its windows. The abstract namespace leaves no file
-//     anywhere. Where the lock file cannot be made (a read-only folder) the
-//     socket's name alone keeps a second game out of the folder.
+//     folder's device and inode number. Binding it is atomic, so of two starts
+//     only one gets it; the other connects to it and asks the running game to
+//     show its windows. The abstract namespace leaves no file anywhere, and
+//     the name alone keeps a second game out of a folder where no lock file
+//     can be made (a read-only folder);
+//   - an exclusive flock() on ".vornakka.lock" in the game folder. It reaches
+//     games on other computers sharing the folder over NFS (Linux carries
+//     flock there as a whole-file lock), which the socket's name cannot.
+//     flock works on a file opened read-only too.
 // The lock file is never removed: removing it would let a game that opened the
 // old file and a game that made a new one both hold "the" lock.
 #pragma once
@@ -35,7 +37,9 @@ public:
     SingleGame& operator=(const SingleGame&) = delete;
     ~SingleGame();
 
-    // Another game runs in this folder.
+    // Another game runs in this folder. Also when the folder is locked but
+    // the name is free: that game runs on another computer sharing the
+    // folder and cannot be shown from here (address() is empty).
     bool anotherGameRuns() const { return anotherGameRuns_; }
     // This game holds the lock file (not only the socket's name).
     bool holdsLockFile() const { return lock_ >= 0; }

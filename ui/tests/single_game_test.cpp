@@ -1,0 +1,176 @@
+// One game per game folder, inside one process: the claims of two starts on
+// one folder, a folder held from elsewhere, and the running game's answer to
+// a later start (the windows come to the front, garbage is ignored).
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <cstddef>
+#include <cstring>
+#include <future>
+
+#include "Nimi/nimi.h"
+#include "Vorna/vorna.h"
+#include "shell/show_requests.h"
+#include "shell/single_game.h"
+#include "support.h"
+
+namespace vornakka::test {
+namespace {
+
+TEST(SingleGameTest, OneClaimPerFolderAndNoneLeftBehind) {
+    GameFolder folder;
+    {
+        SingleGame first = SingleGame::claim();
+        EXPECT_FALSE(first.anotherGameRuns());
+        EXPECT_TRUE(first.holdsLockFile());
+        EXPECT_TRUE(first.notes().empty()) << first.notes();
+        EXPECT_TRUE(QFileInfo::exists(folder.file(QString::fromLatin1(SingleGame::kLockFileName))));
+
+        SingleGame second = SingleGame::claim();
+        EXPECT_TRUE(second.anotherGameRuns());
+        EXPECT_EQ(second.address(), first.address());
+        EXPECT_FALSE(second.holdsLockFile());
+
+        // Another folder is another game.
+        GameFolder other;
+        SingleGame elsewhere = SingleGame::claim();
+        EXPECT_FALSE(elsewhere.anotherGameRuns());
+        EXPECT_NE(elsewhere.address(), first.address());
+        ASSERT_TRUE(QDir::setCurrent(folder.path()));
+    }
+    // The game has ended: the next start runs, and finds the same lock file.
+    SingleGame again = SingleGame::claim();
+    EXPECT_FALSE(again.anotherGameRuns());
+    EXPECT_TRUE(again.holdsLockFile());
+}
+
+TEST(SingleGameTest, AFolderLockedFromAnotherComputerIsNotPlayedHereEither) {
+    GameFolder folder;
+    // A game elsewhere holds the lock file, and no game here holds the name.
+    const int held = ::open(SingleGame::kLockFileName, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    SingleGame start = SingleGame::claim();
+    EXPECT_TRUE(start.anotherGameRuns());
+    EXPECT_TRUE(start.address().empty());
+    EXPECT_FALSE(start.askToShowWindows(100));
+    EXPECT_EQ(start.takeListeningSocket(), -1);
+    ::close(held);
+
+    // The name is free again too: nothing of the refused start lingers.
+    SingleGame next = SingleGame::claim();
+    EXPECT_FALSE(next.anotherGameRuns());
+}
+
+TEST(SingleGameTest, LockFileThatIsNoPlainFileIsNotUsed) {
+    GameFolder folder;
+    ASSERT_EQ(::symlink("LIST.VRK", SingleGame::kLockFileName), 0);
+    SingleGame start = SingleGame::claim();
+    EXPECT_FALSE(start.anotherGameRuns());
+    EXPECT_FALSE(start.holdsLockFile());
+    EXPECT_NE(start.notes().find("kept by the game's name only"), std::string::npos) << start.notes();
+    // The name still keeps a second game out.
+    EXPECT_TRUE(SingleGame::claim().anotherGameRuns());
+}
+
+TEST(SingleGameTest, RequestLines) {
+    std::string token;
+    EXPECT_EQ(showRequestLine(""), "show -\n");
+    EXPECT_EQ(showRequestLine("abc_TIME123"), "show abc_TIME123\n");
+    EXPECT_EQ(showRequestLine("two words"), "show -\n");
+    EXPECT_TRUE(parseShowRequest("show abc_TIME123\n", token));
+    EXPECT_EQ(token, "abc_TIME123");
+    EXPECT_TRUE(parseShowRequest("show -\n", token));
+    EXPECT_EQ(token, "");
+    EXPECT_FALSE(parseShowRequest("raise\n", token));
+    EXPECT_FALSE(parseShowRequest("show a\tb\n", token));
+    EXPECT_FALSE(parseShowRequest("show " + std::string(600, 'x') + "\n", token));
+}
+
+// Sends bytes to the running game's socket as a later start would, and
+// returns whatever comes back before the game closes the connection.
+std::string talkTo(const std::string& address, const std::string& bytes) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return "no socket";
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    std::memcpy(a.sun_path + 1, address.data(), address.size());
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + address.size());
+    std::string reply;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&a), length) == 0) {
+        (void)::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        ::shutdown(fd, SHUT_WR);
+        char buffer[64];
+        pollfd p{fd, POLLIN, 0};
+        while (::poll(&p, 1, 5000) > 0) {
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got <= 0) break;
+            reply.append(buffer, static_cast<std::size_t>(got));
+        }
+    } else {
+        reply = "no connection";
+    }
+    ::close(fd);
+    return reply;
+}
+
+template <class T>
+bool ready(std::future<T>& f) {
+    return waitUntil([&] { return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+}
+
+using ShowRequestsTest = GameTest;
+
+TEST_F(ShowRequestsTest, ALaterStartBringsTheWindowsToTheFront) {
+    start();
+    SingleGame running = SingleGame::claim();
+    ShowRequests requests(running.takeListeningSocket());
+    SingleGame later = SingleGame::claim();
+    ASSERT_TRUE(later.anotherGameRuns());
+
+    // The machine window alone, behind a window of some other kind.
+    QWidget other;
+    other.setGeometry(0, 0, 200, 200);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &other; }, 2000));
+    ::setenv("XDG_ACTIVATION_TOKEN", "token-of-the-menu", 1);
+    auto asked = std::async(std::launch::async, [&] { return later.askToShowWindows(5000); });
+    ASSERT_TRUE(ready(asked));
+    ::unsetenv("XDG_ACTIVATION_TOKEN");
+    EXPECT_TRUE(asked.get());
+    EXPECT_EQ(requests.answered(), 1);
+    EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &machineWindow(); }, 2000));
+
+    // The name dialog over the disabled machine window: the dialog takes the
+    // focus.
+    machineWindow().openNameEntry(5);
+    other.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &other; }, 2000));
+    auto again = std::async(std::launch::async, [&] { return later.askToShowWindows(5000); });
+    ASSERT_TRUE(ready(again));
+    EXPECT_TRUE(again.get());
+    EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &game->form3(); }, 2000));
+
+    // What is no request is dropped unanswered, and the game goes on.
+    for (const std::string& garbage : {std::string("raise\n"), std::string(), std::string(4000, 'x')}) {
+        auto reply = std::async(std::launch::async, [&] { return talkTo(running.address(), garbage); });
+        ASSERT_TRUE(ready(reply));
+        EXPECT_EQ(reply.get(), "") << garbage.substr(0, 10);
+    }
+    EXPECT_EQ(requests.answered(), 2);
+    auto last = std::async(std::launch::async, [&] { return talkTo(running.address(), "show -\n"); });
+    ASSERT_TRUE(ready(last));
+    EXPECT_EQ(last.get(), "shown\n");
+}
+
+}  // namespace
+}  // namespace vornakka::test
