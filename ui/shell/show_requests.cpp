@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <memory>
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -78,15 +79,16 @@ void ShowRequests::accept() {
             if (errno == EINTR) continue;
             return;  // EAGAIN: no one else waiting
         }
+        // Each connection lives in its notifier: deleting the notifier (at
+        // the answer, the time limit or the end of the game) closes it.
         auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-        auto* request = new std::string;
+        connect(notifier, &QObject::destroyed, [fd] { ::close(fd); });
+        auto request = std::make_shared<std::string>();
         auto* timeout = new QTimer(notifier);
         timeout->setSingleShot(true);
-        const auto finish = [notifier, request, fd] {
+        const auto finish = [notifier] {
             notifier->setEnabled(false);
             notifier->deleteLater();
-            delete request;
-            ::close(fd);
         };
         connect(timeout, &QTimer::timeout, notifier, finish);
         connect(notifier, &QSocketNotifier::activated, this, [this, request, fd, timeout, finish] {
