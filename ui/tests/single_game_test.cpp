@@ -1,6 +1,6 @@
-// One game per game folder, inside one process: the claims of two starts on
-// one folder, a folder held from elsewhere, and the running game's answer to
-// a later start (the windows come to the front, garbage is ignored).
+// One game per game folder, inside one process: a folder held from another
+// computer or without a usable lock file, and the running game's answer to a
+// later start (its windows come to the front; garbage is ignored).
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -10,8 +10,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <cstddef>
 #include <cstring>
 #include <future>
@@ -25,74 +23,31 @@
 namespace vornakka::test {
 namespace {
 
-TEST(SingleGameTest, OneClaimPerFolderAndNoneLeftBehind) {
-    GameFolder folder;
+TEST(SingleGameTest, AFolderHeldElsewhereOrWithoutAUsableLockFile) {
     {
-        SingleGame first = SingleGame::claim();
-        EXPECT_FALSE(first.anotherGameRuns());
-        EXPECT_TRUE(first.holdsLockFile());
-        EXPECT_TRUE(first.notes().empty()) << first.notes();
-        EXPECT_TRUE(QFileInfo::exists(folder.file(QString::fromLatin1(SingleGame::kLockFileName))));
-
-        SingleGame second = SingleGame::claim();
-        EXPECT_TRUE(second.anotherGameRuns());
-        EXPECT_EQ(second.address(), first.address());
-        EXPECT_FALSE(second.holdsLockFile());
-
-        // Another folder is another game.
-        GameFolder other;
-        SingleGame elsewhere = SingleGame::claim();
-        EXPECT_FALSE(elsewhere.anotherGameRuns());
-        EXPECT_NE(elsewhere.address(), first.address());
-        ASSERT_TRUE(QDir::setCurrent(folder.path()));
+        GameFolder folder;
+        // A game on another computer holds the lock file, and no game here
+        // holds the name: this start ends too, with nothing to ask.
+        const int held = ::open(SingleGame::kLockFileName, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(held, 0);
+        ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+        SingleGame start = SingleGame::claim();
+        EXPECT_TRUE(start.anotherGameRuns());
+        EXPECT_FALSE(start.askToShowWindows(100));
+        EXPECT_EQ(start.takeListeningSocket(), -1);
+        ::close(held);
+        // Nothing of the refused start lingers: the next one plays.
+        EXPECT_FALSE(SingleGame::claim().anotherGameRuns());
     }
-    // The game has ended: the next start runs, and finds the same lock file.
-    SingleGame again = SingleGame::claim();
-    EXPECT_FALSE(again.anotherGameRuns());
-    EXPECT_TRUE(again.holdsLockFile());
-}
-
-TEST(SingleGameTest, AFolderLockedFromAnotherComputerIsNotPlayedHereEither) {
     GameFolder folder;
-    // A game elsewhere holds the lock file, and no game here holds the name.
-    const int held = ::open(SingleGame::kLockFileName, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    ASSERT_GE(held, 0);
-    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
-    SingleGame start = SingleGame::claim();
-    EXPECT_TRUE(start.anotherGameRuns());
-    EXPECT_TRUE(start.address().empty());
-    EXPECT_FALSE(start.askToShowWindows(100));
-    EXPECT_EQ(start.takeListeningSocket(), -1);
-    ::close(held);
-
-    // The name is free again too: nothing of the refused start lingers.
-    SingleGame next = SingleGame::claim();
-    EXPECT_FALSE(next.anotherGameRuns());
-}
-
-TEST(SingleGameTest, LockFileThatIsNoPlainFileIsNotUsed) {
-    GameFolder folder;
+    // A lock file that is a link is not followed; the name alone keeps a
+    // second game out, and says so.
     ASSERT_EQ(::symlink("LIST.VRK", SingleGame::kLockFileName), 0);
     SingleGame start = SingleGame::claim();
     EXPECT_FALSE(start.anotherGameRuns());
     EXPECT_FALSE(start.holdsLockFile());
     EXPECT_NE(start.notes().find("kept by the game's name only"), std::string::npos) << start.notes();
-    // The name still keeps a second game out.
     EXPECT_TRUE(SingleGame::claim().anotherGameRuns());
-}
-
-TEST(SingleGameTest, RequestLines) {
-    std::string token;
-    EXPECT_EQ(showRequestLine(""), "show -\n");
-    EXPECT_EQ(showRequestLine("abc_TIME123"), "show abc_TIME123\n");
-    EXPECT_EQ(showRequestLine("two words"), "show -\n");
-    EXPECT_TRUE(parseShowRequest("show abc_TIME123\n", token));
-    EXPECT_EQ(token, "abc_TIME123");
-    EXPECT_TRUE(parseShowRequest("show -\n", token));
-    EXPECT_EQ(token, "");
-    EXPECT_FALSE(parseShowRequest("raise\n", token));
-    EXPECT_FALSE(parseShowRequest("show a\tb\n", token));
-    EXPECT_FALSE(parseShowRequest("show " + std::string(600, 'x') + "\n", token));
 }
 
 // Sends bytes to the running game's socket as a later start would, and
