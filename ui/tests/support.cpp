@@ -194,6 +194,10 @@ void typeText(QWidget* widget, const QString& text) {
     }
 }
 
+bool waitForActive(QWidget* window, int timeoutMs) {
+    return waitUntil([window] { return QApplication::activeWindow() == window; }, timeoutMs);
+}
+
 void click(QWidget& window, const char* button) {
     if (auto* b = control<QPushButton>(window, button)) QTest::mouseClick(b, Qt::LeftButton);
 }
