@@ -102,6 +102,19 @@ void setEnvironment(const Environment& env) {
     _exit(127);
 }
 
+// Reaps the processes that came back to this one when their parents ended
+// (a compositor's helper clients, say), until none is left. Runs when a
+// session has been stopped and Qt has no child processes of its own.
+void reapOrphans() {
+    const auto end = std::chrono::steady_clock::now() + 3s;
+    while (std::chrono::steady_clock::now() < end) {
+        int status = 0;
+        const pid_t pid = waitpid(-1, &status, WNOHANG);
+        if (pid < 0) return;  // no children left
+        if (pid == 0) std::this_thread::sleep_for(20ms);
+    }
+}
+
 std::string windowManagerCheck(const std::string& display) {
     return runAndRead({"xprop", "-display", display, "-root", "_NET_SUPPORTING_WM_CHECK"});
 }
@@ -262,6 +275,7 @@ X11Session::~X11Session() {
     wm_.reset();
     bus_.reset();
     server_.reset();
+    reapOrphans();
 }
 
 Environment X11Session::clientEnvironment() const {
@@ -305,7 +319,10 @@ std::unique_ptr<WaylandSession> WaylandSession::start(std::string& whyNot) {
     return s;
 }
 
-WaylandSession::~WaylandSession() { compositor_.reset(); }
+WaylandSession::~WaylandSession() {
+    compositor_.reset();
+    reapOrphans();
+}
 
 Environment WaylandSession::clientEnvironment() const {
     return {{"XDG_RUNTIME_DIR", runtime_},

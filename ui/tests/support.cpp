@@ -224,7 +224,7 @@ void GameTest::start() {
     game = std::make_unique<Game>(clock, players);
     startUpBoxes->stop();
     game->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&game->form1()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&game->form1(), 15000));
 }
 
 TForm1& GameTest::machineWindow() { return game->form1(); }

@@ -118,7 +118,7 @@ int stackIndex(WId id) {
 }
 
 void clickOn(const QPoint& where) {
-    runAndRead({"xdotool", "mousemove", "--sync", std::to_string(where.x()), std::to_string(where.y()), "click",
+    runAndRead({"xdotool", "mousemove", std::to_string(where.x()), std::to_string(where.y()), "click",
                 "1"});
     pump(400);
 }
@@ -137,7 +137,7 @@ protected:
 
     // Waits until the window is on screen, framed and where it settles.
     void settle(FormWindow& window) {
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 15000));
         ASSERT_TRUE(waitUntil([&] { return !window.frameMargins().isNull(); }, 5000));
         pump(300);
     }
@@ -162,6 +162,13 @@ protected:
                     frame.width(), frame.height(), frame.x(), frame.y(), off.x() / 2.0, off.y() / 2.0);
     }
 
+    // With VORNAKKA_SCREENSHOTS=FOLDER the screen is saved there at each step.
+    static void screenshot(const std::string& step) {
+        const char* folder = std::getenv("VORNAKKA_SCREENSHOTS");
+        if (folder == nullptr || !haveProgram("import")) return;
+        runAndRead({"import", "-window", "root", std::string(folder) + "/" + windowManager + "-" + step + ".png"});
+    }
+
     // Clicks the owner where the owned window does not cover it; the owned
     // window must stay on screen and above.
     void clickOwnerAndCheck(FormWindow& owned, FormWindow& owner) {
@@ -172,6 +179,7 @@ protected:
         const QPoint spot(ownerClient.x() + 12, ownerClient.y() + ownerClient.height() / 2);
         ASSERT_FALSE(frameRect(ownedId).contains(spot));
         clickOn(spot);
+        screenshot(owned.objectName().toStdString() + "-after-owner-click");
         EXPECT_TRUE(viewable(ownedId));
         EXPECT_GT(stackIndex(ownedId), stackIndex(ownerId));
         EXPECT_GE(stackIndex(ownerId), 0);
@@ -196,8 +204,9 @@ constexpr Expected kFullSet{0x3e, 0x7e};    // everything, window menu included
 TEST_F(X11WindowTest, EveryWindowHasItsTitleBarItsPlaceAndStaysAboveItsOwner) {
     start();
     TForm1& machine = machineWindow();
-    settle(machine);
+    ASSERT_NO_FATAL_FAILURE(settle(machine));
     checkWindow(machine, "machine window", kTitleOnly);
+    screenshot("Form1");
     if (windowManager == "xfwm4") {
         // xfwm4 follows the hints: the machine window can be moved, not
         // resized, minimised or maximised. (xfwm4 lists closing among the
@@ -212,7 +221,7 @@ TEST_F(X11WindowTest, EveryWindowHasItsTitleBarItsPlaceAndStaysAboveItsOwner) {
     cashOutTwo();
     TForm3& dialog = game->form3();
     ASSERT_TRUE(dialog.isVisible());
-    settle(dialog);
+    ASSERT_NO_FATAL_FAILURE(settle(dialog));
     checkWindow(dialog, "name dialog", kFullSet);
     const std::vector<unsigned long> extents = numbers(xprop(dialog.winId(), "_NET_FRAME_EXTENTS"));
     ASSERT_EQ(extents.size(), 4u);
@@ -235,7 +244,7 @@ TEST_F(X11WindowTest, EveryWindowHasItsTitleBarItsPlaceAndStaysAboveItsOwner) {
     click(dialog, "Button1");
     TForm2& scores = game->form2();
     ASSERT_TRUE(waitUntil([&] { return scores.isVisible() && !dialog.isVisible(); }));
-    settle(scores);
+    ASSERT_NO_FATAL_FAILURE(settle(scores));
     checkWindow(scores, "high-score window", kCloseOnly);
     if (windowManager == "xfwm4") {
         EXPECT_TRUE(allows(scores.winId(), "CLOSE"));
@@ -249,7 +258,7 @@ TEST_F(X11WindowTest, EveryWindowHasItsTitleBarItsPlaceAndStaysAboveItsOwner) {
     click(scores, "Button3");
     TForm4& about = game->form4();
     ASSERT_TRUE(about.isVisible());
-    settle(about);
+    ASSERT_NO_FATAL_FAILURE(settle(about));
     checkWindow(about, "about box", kCloseOnly);
     EXPECT_NE(xprop(about.winId(), "_NET_WM_WINDOW_TYPE").find("UTILITY"), std::string::npos);
     EXPECT_NE(xprop(about.winId(), "_NET_WM_STATE").find("_NET_WM_STATE_ABOVE"), std::string::npos);
@@ -267,7 +276,7 @@ TEST_F(X11WindowTest, EveryWindowHasItsTitleBarItsPlaceAndStaysAboveItsOwner) {
     ASSERT_TRUE(waitUntil([&] { return !scores.isVisible() && machine.isEnabled(); }));
     pump(200);
     machine.openHighScores();
-    settle(scores);
+    ASSERT_NO_FATAL_FAILURE(settle(scores));
     EXPECT_EQ(frameRect(scores.winId()), moved);
     // The hints hold after all those showings.
     EXPECT_EQ(numbers(xprop(scores.winId(), "_MOTIF_WM_HINTS"))[1], kCloseOnly.functions);
