@@ -19,6 +19,10 @@
 #include <string>
 #include <vector>
 
+#include <xcb/xcb.h>
+
+#include <qguiapplication_platform.h>
+
 #include "About/about.h"
 #include "Highscore/highscore.h"
 #include "Nimi/nimi.h"
@@ -283,13 +287,43 @@ TEST_F(X11WindowTest, EveryWindowHasItsTitleBarItsPlaceAndStaysAboveItsOwner) {
     EXPECT_EQ(numbers(xprop(machine.winId(), "_MOTIF_WM_HINTS"))[2], kTitleOnly.decorations);
 }
 
-TEST_F(X11WindowTest, TheWindowsBelongToTheDesktopEntry) {
+// Asks the window manager to close the window, the way a task bar does.
+void requestClose(WId id) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    ASSERT_NE(x11, nullptr);
+    xcb_connection_t* c = x11->connection();
+    static constexpr char kName[] = "_NET_CLOSE_WINDOW";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof kName - 1, kName), nullptr);
+    ASSERT_NE(atom, nullptr);
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = static_cast<xcb_window_t>(id);
+    event.type = atom->atom;
+    event.data.data32[0] = XCB_CURRENT_TIME;
+    event.data.data32[1] = 2;  // from a pager or task bar
+    std::free(atom);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+}
+
+TEST_F(X11WindowTest, TheWindowsBelongToTheDesktopEntryAndACloseRequestEndsTheGame) {
     start();
-    settle(machineWindow());
+    TForm1& machine = machineWindow();
+    ASSERT_NO_FATAL_FAILURE(settle(machine));
     // WM_CLASS names the class "Vornakka", the entry's StartupWMClass.
-    const std::string wmClass = xprop(machineWindow().winId(), "WM_CLASS");
+    const std::string wmClass = xprop(machine.winId(), "WM_CLASS");
     EXPECT_NE(wmClass.find("\"Vornakka\""), std::string::npos) << wmClass;
     EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.example.Vornakka"));
+
+    // A close request from a task bar, which both window managers pass on
+    // whatever the hints say, ends the game as Exit does.
+    bool closed = false;
+    QObject::connect(&machine, &TForm1::closed, [&closed] { closed = true; });
+    ASSERT_NO_FATAL_FAILURE(requestClose(machine.winId()));
+    EXPECT_TRUE(waitUntil([&] { return closed; }, 3000));
 }
 
 }  // namespace
