@@ -78,6 +78,11 @@ void FormWindow::showWindow() {
     const bool first = !placed_;
     if (first) {
         placed_ = true;
+        // Before the first window is shown no frame is known; on X11 the
+        // window manager can say what it will be.
+        if (lastFrame.isNull()) {
+            if (const auto frame = x11::requestFrameExtents(*windowHandle())) lastFrame = *frame;
+        }
         setGeometry(centredClientRect(lastFrame));
     }
     show();

@@ -26,10 +26,11 @@ public:
 
     // Shows the window, in the middle of the screen the first time and where
     // it was left later, above the others and active. The whole window,
-    // frame included, is centred: the window manager's frame is known only
-    // once the window is on screen, so the first showing places it again
-    // (and sizes it, see setOuterSize) as soon as the frame is known. Where
-    // the window system places windows itself (Wayland) that is all a wish.
+    // frame included, is centred: the frame is taken from the window shown
+    // before or, for the first window, asked of the X11 window manager; once
+    // the window is on screen and its real frame known, the first showing
+    // places it again if need be (and sizes it, see setOuterSize). Where the
+    // window system places windows itself (Wayland) that is all a wish.
     void showWindow();
 
     // The window that this one belongs to. It is kept above its owner, so

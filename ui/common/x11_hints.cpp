@@ -5,9 +5,13 @@
 #include <QGuiApplication>
 #include <qguiapplication_platform.h>
 #include <QWindow>
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 namespace vornakka::x11 {
 
@@ -19,16 +23,34 @@ xcb_connection_t* connection() {
     return x11 != nullptr ? x11->connection() : nullptr;
 }
 
-xcb_atom_t motifAtom(xcb_connection_t* c) {
-    static xcb_atom_t atom = XCB_ATOM_NONE;
-    if (atom == XCB_ATOM_NONE) {
-        static constexpr char kName[] = "_MOTIF_WM_HINTS";
-        xcb_intern_atom_reply_t* reply =
-            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof kName - 1, kName), nullptr);
-        if (reply != nullptr) atom = reply->atom;
-        std::free(reply);
-    }
+xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
     return atom;
+}
+
+xcb_atom_t motifAtom(xcb_connection_t* c) {
+    static const xcb_atom_t atom = internAtom(c, "_MOTIF_WM_HINTS");
+    return atom;
+}
+
+xcb_window_t rootOf(xcb_connection_t* c) { return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root; }
+
+// The first values of a 32-bit property, as many as it has up to count.
+std::vector<std::uint32_t> cardinals(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
+                                     xcb_atom_t type, std::uint32_t count) {
+    std::vector<std::uint32_t> values;
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, type, 0, count), nullptr);
+    if (reply != nullptr && reply->format == 32) {
+        const auto n = static_cast<std::size_t>(xcb_get_property_value_length(reply)) / 4;
+        values.resize(n);
+        std::memcpy(values.data(), xcb_get_property_value(reply), n * 4);
+    }
+    std::free(reply);
+    return values;
 }
 
 // The native window of a created QWindow, 0 when it has none.
@@ -100,6 +122,36 @@ std::optional<MotifHints> readMotifHints(QWindow& window) {
     }
     std::free(reply);
     return hints;
+}
+
+std::optional<QMargins> requestFrameExtents(QWindow& window) {
+    xcb_connection_t* c = connection();
+    const xcb_window_t id = nativeWindow(window);
+    if (c == nullptr || id == 0) return std::nullopt;
+    const xcb_atom_t request = internAtom(c, "_NET_REQUEST_FRAME_EXTENTS");
+    const xcb_atom_t extents = internAtom(c, "_NET_FRAME_EXTENTS");
+    const std::vector<std::uint32_t> supported =
+        cardinals(c, rootOf(c), internAtom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 1024);
+    if (std::find(supported.begin(), supported.end(), request) == supported.end()) return std::nullopt;
+
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = id;
+    event.type = request;
+    xcb_send_event(c, 0, rootOf(c), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+    // The window manager answers at once; a quarter of a second is plenty.
+    for (int tries = 0; tries < 50; ++tries) {
+        const std::vector<std::uint32_t> v = cardinals(c, id, extents, XCB_ATOM_CARDINAL, 4);
+        if (v.size() == 4) {  // left, right, top, bottom
+            return QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]),
+                            static_cast<int>(v[3]));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return std::nullopt;
 }
 
 bool writeTransientFor(QWindow& window, QWindow& owner) {

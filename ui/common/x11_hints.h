@@ -6,11 +6,14 @@
 //    a title-only window, so window managers draw their default buttons.
 //  - WM_TRANSIENT_FOR on an ordinary window: Qt writes it for dialogs and
 //    tool windows only, and deletes it on every showing of any other window.
+//  - _NET_REQUEST_FRAME_EXTENTS: the frame is known before the window is
+//    mapped, so that it can be centred frame and all from the start.
 // Everything here does nothing (and reports so) unless the program runs on
 // the xcb platform; under Wayland the compositor learns the owner from the
 // transient parent and draws the frame itself.
 #pragma once
 
+#include <QMargins>
 #include <Qt>
 #include <cstdint>
 #include <optional>
@@ -61,6 +64,12 @@ bool writeMotifHints(QWindow& window, const MotifHints& hints);
 // Reads the window's _MOTIF_WM_HINTS back from the X server: nothing when
 // the window has none, with no functions or no decorations field, or off X11.
 std::optional<MotifHints> readMotifHints(QWindow& window);
+
+// Asks the window manager for the frame it will put around the (created,
+// not yet shown) window, with _NET_REQUEST_FRAME_EXTENTS, and waits briefly
+// for the answer: left, top, right and bottom. Nothing off X11, when the
+// window manager does not offer the request, or when it does not answer.
+std::optional<QMargins> requestFrameExtents(QWindow& window);
 
 // Writes WM_TRANSIENT_FOR of the window, naming the owner. Returns false off
 // X11 or when either window has no native window yet.

@@ -208,7 +208,11 @@ constexpr Expected kFullSet{0x3e, 0x7e};    // everything, window menu included
 TEST_F(X11WindowTest, EveryWindowHasItsTitleBarItsPlaceAndStaysAboveItsOwner) {
     start();
     TForm1& machine = machineWindow();
+    // The frame is known before the window is mapped: the window comes up
+    // where it stays.
+    const QRect firstPlace = clientRect(machine.winId());
     ASSERT_NO_FATAL_FAILURE(settle(machine));
+    EXPECT_EQ(clientRect(machine.winId()), firstPlace);
     checkWindow(machine, "machine window", kTitleOnly);
     screenshot("Form1");
     if (windowManager == "xfwm4") {
