@@ -6,12 +6,13 @@ set -euo pipefail
 
 run_packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libopenal-dev libsndfile1-dev
+  qt6-base-dev libxcb1-dev libopenal-dev libsndfile1-dev
   fonts-liberation2 fonts-dejavu-core fonts-comic-neue
 )
 test_packages=(
-  libgtest-dev libbenchmark-dev sox xvfb xauth x11-utils imagemagick openbox qt6-base-private-dev
+  libgtest-dev libbenchmark-dev sox xvfb xauth x11-utils imagemagick qt6-base-private-dev
   desktop-file-utils appstream dpkg-dev file
+  xfwm4 openbox dbus-daemon xdotool weston qt6-wayland
 )
 
 wanted=("${run_packages[@]}")

@@ -42,6 +42,8 @@ TForm2::TForm2(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds, cons
       sounds_(sounds),
       table_(table) {
     setFixedSize(kClientWidth, kClientHeight);
+    // Kept above the machine window, which is disabled while it is up.
+    setOwner(forms.form1);
 
     // Names, rows 1 to 10, in fixed 161-pixel boxes.
     for (int row = 1; row <= 10; ++row) {

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 
 #include "Highscore/highscore.h"
+#include "Vorna/vorna.h"
 #include "shell/event_boundary.h"
 #include "vornakka/strips.h"
 #include "vornakka/cp1252.h"
@@ -24,6 +25,10 @@ TForm3::TForm3(Forms& forms, EventBoundary& boundary, HighScoreTable& table)
       forms_(forms),
       boundary_(boundary),
       table_(table) {
+    // An ordinary window, kept above the machine window that waits for it.
+    setOwner(forms.form1);
+    setOuterSize(QSize(kOuterWidth, kOuterHeight), QSize(kControlsRight, kControlsBottom));
+
     new Label(this, "Label1", QRect(8, 32, 26, 13), QStringLiteral("Nimi: "), plain());
     new Label(this, "Label2", QRect(40, 56, 142, 13), QString::fromUtf8("Mieluummin vain n.10 merkkiä"), plain());
     new Label(this, "Label3", QRect(8, 8, 30, 13), QStringLiteral("Voitot:"), plain());

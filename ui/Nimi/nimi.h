@@ -18,9 +18,15 @@ class HighScoreTable;
 class TForm3 final : public FormWindow {
     Q_OBJECT
 public:
-    // The whole window measures 277 x 101 with a classic sizeable frame (four
-    // pixels a side) and a 19-pixel title bar; this is the client area that
-    // leaves.
+    // The whole window, frame and title bar included, measures 277 x 101
+    // wherever the window manager's frame leaves room for the controls,
+    // which reach x 257 and y 69. Until the frame is known the client area
+    // is what a classic sizeable frame (four pixels a side and a 19-pixel
+    // title bar) leaves.
+    static constexpr int kOuterWidth = 277;
+    static constexpr int kOuterHeight = 101;
+    static constexpr int kControlsRight = 257;
+    static constexpr int kControlsBottom = 69;
     static constexpr int kClientWidth = 269;
     static constexpr int kClientHeight = 74;
 

@@ -4,10 +4,24 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QWindow>
+#include <algorithm>
 
 #include "common/colours.h"
+#include "common/x11_hints.h"
 
 namespace vornakka {
+
+namespace {
+
+// The frame of the window that was placed last: the best guess for the next
+// window's first showing, so that it rarely has to move once it is up.
+QMargins lastFrame;
+
+constexpr int kFramePollMs = 10;
+constexpr int kFrameWaitMs = 2000;
+
+}  // namespace
 
 FormWindow::FormWindow(const char* name, Qt::WindowFlags flags, const QString& title, const QSize& clientSize,
                        Colour background, const FontDesc& defaultFont)
@@ -20,6 +34,19 @@ FormWindow::FormWindow(const char* name, Qt::WindowFlags flags, const QString& t
     pal.setColor(QPalette::Window, toQColor(background));
     setPalette(pal);
     setAutoFillBackground(true);
+
+    frameTimer_.setInterval(kFramePollMs);
+    connect(&frameTimer_, &QTimer::timeout, this, &FormWindow::checkFrame);
+}
+
+void FormWindow::setOuterSize(const QSize& outer, const QSize& minClient) {
+    outerSize_ = outer;
+    minClient_ = minClient;
+}
+
+QMargins FormWindow::frameMargins() const {
+    const QWindow* window = windowHandle();
+    return window != nullptr ? window->frameMargins() : QMargins();
 }
 
 void FormWindow::keepLookWhenDisabled() {
@@ -47,17 +74,78 @@ QPushButton* FormWindow::addButton(const char* name, const QRect& box, const QSt
 }
 
 void FormWindow::showWindow() {
-    if (!placed_) {
+    prepareNativeWindow();
+    const bool first = !placed_;
+    if (first) {
         placed_ = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame(QPoint(0, 0), size());
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
+        // Before the first window is shown no frame is known; on X11 the
+        // window manager can say what it will be.
+        if (lastFrame.isNull()) {
+            if (const auto frame = x11::requestFrameExtents(*windowHandle())) lastFrame = *frame;
         }
+        setGeometry(centredClientRect(lastFrame));
     }
     show();
+    keepX11Hints();
     raise();
     activateWindow();
+    if (first) {
+        frameWait_.start();
+        frameTimer_.start();
+    }
+}
+
+void FormWindow::prepareNativeWindow() {
+    winId();
+    if (owner_ != nullptr) {
+        owner_->winId();
+        windowHandle()->setTransientParent(owner_->windowHandle());
+    }
+    if (x11::onX11()) {
+        x11::writeMotifHints(*windowHandle(), x11::motifHintsFor(windowFlags(), minimumSize() == maximumSize()));
+    }
+}
+
+void FormWindow::keepX11Hints() {
+    if (!x11::onX11()) return;
+    QWindow& window = *windowHandle();
+    // Qt deletes WM_TRANSIENT_FOR of an ordinary window on every showing.
+    if (owner_ != nullptr) x11::writeTransientFor(window, *owner_->windowHandle());
+    const x11::MotifHints wanted = x11::motifHintsFor(windowFlags(), minimumSize() == maximumSize());
+    if (x11::readMotifHints(window) != wanted) x11::writeMotifHints(window, wanted);
+}
+
+QRect FormWindow::centredClientRect(const QMargins& frame) const {
+    QSize client = size();
+    if (outerSize_) {
+        client = QSize(std::max(minClient_.width(), outerSize_->width() - frame.left() - frame.right()),
+                       std::max(minClient_.height(), outerSize_->height() - frame.top() - frame.bottom()));
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return QRect(pos(), client);
+    const QRect area = screen->availableGeometry();
+    const QSize whole = client.grownBy(frame);
+    const QPoint corner(area.x() + (area.width() - whole.width()) / 2,
+                        area.y() + (area.height() - whole.height()) / 2);
+    return QRect(corner + QPoint(frame.left(), frame.top()), client);
+}
+
+// Polled after the first showing until the window system has framed the
+// window (or has had plenty of time to): then the whole window is centred
+// and, where it has a designed outer size, sized.
+void FormWindow::checkFrame() {
+    const QWindow* window = windowHandle();
+    if (!isVisible() || window == nullptr || frameWait_.elapsed() > kFrameWaitMs) {
+        frameTimer_.stop();
+        return;
+    }
+    if (!window->isExposed()) return;
+    const QMargins frame = window->frameMargins();
+    if (frame.isNull()) return;
+    frameTimer_.stop();
+    lastFrame = frame;
+    const QRect wanted = centredClientRect(frame);
+    if (wanted != geometry()) setGeometry(wanted);
 }
 
 void FormWindow::setWindowEnabled(bool enabled) {

@@ -1,11 +1,15 @@
 // What the game's four windows have in common: a fixed client size and
 // background, a default and a cancel button for Return and Escape, centring
-// on the first showing, enabling and disabling as a whole without losing the
-// focused control, and a close request that each window answers itself.
+// on the first showing, an owner to stay above, the title bar its flags ask
+// for, enabling and disabling as a whole without losing the focused control,
+// and a close request that each window answers itself.
 #pragma once
 
+#include <QElapsedTimer>
+#include <QMargins>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <optional>
 
@@ -21,8 +25,31 @@ public:
                Colour background, const FontDesc& defaultFont);
 
     // Shows the window, in the middle of the screen the first time and where
-    // it was left later, above the others and active.
+    // it was left later, above the others and active. The whole window,
+    // frame included, is centred: the frame is taken from the window shown
+    // before or, for the first window, asked of the X11 window manager; once
+    // the window is on screen and its real frame known, the first showing
+    // places it again if need be (and sizes it, see setOuterSize). Where the
+    // window system places windows itself (Wayland) that is all a wish.
     void showWindow();
+
+    // The window that this one belongs to. It is kept above its owner, so
+    // that a click on the owner (disabled while this window waits for an
+    // answer) never hides it; it is a child of the owner for the window
+    // manager only: enabling and disabling stay separate. Set before the
+    // first showing.
+    void setOwner(FormWindow* owner) { owner_ = owner; }
+    FormWindow* owner() const { return owner_; }
+
+    // The whole window, frame and title bar included, measures outer where
+    // the frame leaves the client area at least minClient; where it does
+    // not, the client area is minClient in that direction. Applied when the
+    // window is first shown and its frame is known.
+    void setOuterSize(const QSize& outer, const QSize& minClient);
+
+    // The frame around the window, as the window system reports it; empty
+    // until the window has been shown with a frame.
+    QMargins frameMargins() const;
 
     // A disabled window takes no mouse or keyboard input; it looks the same
     // and its timers run on. The control that had the focus gets it back when
@@ -56,6 +83,20 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Creates the native window, names the owner and writes the title-bar
+    // hints, all before the window is mapped.
+    void prepareNativeWindow();
+    // After mapping: the hints that Qt does not keep (see common/x11_hints.h).
+    void keepX11Hints();
+    // The client rectangle that centres the whole window, for a frame.
+    QRect centredClientRect(const QMargins& frame) const;
+    void checkFrame();
+
+    FormWindow* owner_ = nullptr;
+    std::optional<QSize> outerSize_;
+    QSize minClient_;
+    QTimer frameTimer_;
+    QElapsedTimer frameWait_;
     QPointer<QPushButton> defaultButton_;
     QPointer<QPushButton> cancelButton_;
     QPointer<QWidget> focusBeforeDisabled_;

@@ -42,6 +42,10 @@ void Game::show() { form1_->showWindow(); }
 
 void prepareApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Vornakka"));
+    // The desktop entry's id: the Wayland app id, by which the desktop finds
+    // the game's name and icon and groups its windows with the launcher. (The
+    // X11 WM_CLASS takes the application name, the entry's StartupWMClass.)
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Vornakka"));
     QIcon icon;
     icon.addFile(QStringLiteral(":/pictures/icon.png"));
     icon.addFile(QStringLiteral(":/pictures/icon-256.png"));

@@ -28,7 +28,7 @@ protected:
         ASSERT_EQ(labelText(machineWindow(), "Voitto"), QStringLiteral("2"));
         click(machineWindow(), "Button6");  // cash out
         ASSERT_TRUE(game->form3().isVisible());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&game->form3()));
+        ASSERT_TRUE(waitForActive(&game->form3()));
     }
     void newGame() {
         click(game->form2(), "Button2");
@@ -113,7 +113,7 @@ TEST_F(FlowTest, AboutBoxUusiPeliTitleBarClosesAndExit) {
     TForm2& scores = game->form2();
     click(machineWindow(), "Button6");  // nothing won: straight to the list
     ASSERT_TRUE(scores.isVisible());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&scores));
+    ASSERT_TRUE(waitForActive(&scores));
     // Focus on Exit at first; the rows as loaded.
     EXPECT_EQ(scores.focusWidget(), control(scores, "Button1"));
     EXPECT_EQ(row(1), "Zadiz 120 mk");
@@ -134,7 +134,7 @@ TEST_F(FlowTest, AboutBoxUusiPeliTitleBarClosesAndExit) {
     EXPECT_TRUE(machineWindow().isVisible());
     scores.close();  // the title bar's close, ignored while the box is open
     EXPECT_TRUE(scores.isVisible());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    ASSERT_TRUE(waitForActive(&about));
     EXPECT_EQ(about.focusWidget(), control(about, "Button1"));
     QTest::keyClick(about.windowHandle(), Qt::Key_Return);
     EXPECT_FALSE(about.isVisible());
@@ -146,7 +146,7 @@ TEST_F(FlowTest, AboutBoxUusiPeliTitleBarClosesAndExit) {
     EXPECT_FALSE(about.isVisible());
     EXPECT_TRUE(scores.isEnabled());
     click(scores, "Button3");
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    ASSERT_TRUE(waitForActive(&about));
     QTest::keyClick(about.windowHandle(), Qt::Key_O, Qt::AltModifier);
     ASSERT_TRUE(waitUntil([&] { return !about.isVisible(); }, 2000));
     EXPECT_TRUE(scores.isEnabled());

@@ -194,6 +194,10 @@ void typeText(QWidget* widget, const QString& text) {
     }
 }
 
+bool waitForActive(QWidget* window, int timeoutMs) {
+    return waitUntil([window] { return QApplication::activeWindow() == window; }, timeoutMs);
+}
+
 void click(QWidget& window, const char* button) {
     if (auto* b = control<QPushButton>(window, button)) QTest::mouseClick(b, Qt::LeftButton);
 }
@@ -220,7 +224,7 @@ void GameTest::start() {
     game = std::make_unique<Game>(clock, players);
     startUpBoxes->stop();
     game->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&game->form1()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&game->form1(), 15000));
 }
 
 TForm1& GameTest::machineWindow() { return game->form1(); }

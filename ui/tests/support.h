@@ -127,6 +127,10 @@ inline QString labelText(QWidget& window, const char* name) {
     return label != nullptr ? label->text() : QString();
 }
 
+// Waits until the window itself is the active window. (QTest's wait counts
+// a window as active while the window it belongs to is.)
+bool waitForActive(QWidget* window, int timeoutMs = 8000);
+
 // Types the text into the widget key by key, Finnish letters included.
 void typeText(QWidget* widget, const QString& text);
 

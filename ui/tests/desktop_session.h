@@ -1,0 +1,98 @@
+// The display servers, window managers and compositors that the desktop
+// tests start for themselves: a free display or a socket of their own, every
+// file in a private folder under the working directory, and every process
+// stopped by its id (with whatever it started in turn) when the test ends.
+// Nothing is left in /tmp or in the home folder.
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vornakka::test {
+
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// True when the program is found in PATH.
+bool haveProgram(const std::string& name);
+
+// A 0700 folder made under the working directory, removed with all it holds.
+class PrivateFolder {
+public:
+    explicit PrivateFolder(const std::string& prefix);
+    ~PrivateFolder();
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string make(const std::string& name) const;  // a 0700 subfolder
+
+private:
+    std::string path_;
+};
+
+// A program run with extra environment variables, its output in a log file.
+// Stopping it stops, by process id, everything it started too.
+class ChildProcess {
+public:
+    ChildProcess(const std::vector<std::string>& argv, const Environment& env, const std::string& log,
+                 int keepFd = -1);
+    ~ChildProcess() { stop(); }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    pid_t pid() const { return pid_; }
+    bool running();
+    void stop();
+
+private:
+    pid_t pid_ = -1;
+};
+
+// Xvfb on a free display and, unless wm is empty, a window manager on it
+// ("xfwm4" in a session bus of its own, or "openbox"), ready to manage.
+class X11Session {
+public:
+    // Empty with the reason in whyNot when a program is missing or does not
+    // come up.
+    static std::unique_ptr<X11Session> start(const std::string& wm, std::string& whyNot);
+    ~X11Session();
+    const std::string& display() const { return display_; }
+    // The environment for the game: the display, and the session's own home
+    // and runtime folders.
+    Environment clientEnvironment() const;
+
+private:
+    X11Session() = default;
+    std::unique_ptr<PrivateFolder> folder_;
+    std::unique_ptr<ChildProcess> server_;
+    std::unique_ptr<ChildProcess> bus_;
+    std::unique_ptr<ChildProcess> wm_;
+    std::string display_;
+};
+
+// A headless Weston with a socket of its own in a private runtime folder.
+class WaylandSession {
+public:
+    static std::unique_ptr<WaylandSession> start(std::string& whyNot);
+    ~WaylandSession();
+    const std::string& runtimeDir() const { return runtime_; }
+    Environment clientEnvironment() const;
+
+private:
+    WaylandSession() = default;
+    std::unique_ptr<PrivateFolder> folder_;
+    std::unique_ptr<ChildProcess> compositor_;
+    std::string runtime_;
+    std::string socket_;
+};
+
+// Sets the variables in this process.
+void applyEnvironment(const Environment& env);
+
+// Runs a program to its end and returns its standard output ("" when it
+// cannot be run).
+std::string runAndRead(const std::vector<std::string>& argv, const Environment& env = {});
+
+}  // namespace vornakka::test

@@ -1,0 +1,189 @@
+// The game's windows on Wayland, under a headless Weston that the test
+// starts for itself: the game runs natively (not through Xwayland), every
+// secondary window is created as a child of the window it belongs to, and
+// every window carries the desktop entry's app id. The protocol log that
+// WAYLAND_DEBUG writes is read back and checked line by line.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QWindow>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "About/about.h"
+#include "Highscore/highscore.h"
+#include "Nimi/nimi.h"
+#include "Vorna/vorna.h"
+#include "desktop_session.h"
+#include "support.h"
+#include "vornakka/strips.h"
+
+namespace vornakka::test {
+namespace {
+
+std::string skipReason;
+std::string protocolLog;  // where this process's WAYLAND_DEBUG output goes
+
+// One xdg_toplevel as the protocol log shows it.
+struct Toplevel {
+    std::string title;
+    std::string parentTitle;  // empty: no set_parent, or set_parent(nil)
+    std::string appId;
+};
+
+// Reads the requests this client sent: every xdg_toplevel made, its title,
+// parent and app id. Object ids are reused after destroy, so the log is
+// followed in order.
+std::vector<Toplevel> toplevelsInLog() {
+    std::ifstream in(protocolLog);
+    const std::regex request(R"(-> xdg_toplevel@(\d+)\.(set_title|set_parent|set_app_id|destroy)\((.*)\))");
+    std::map<std::string, std::size_t> current;  // object id -> index in the list
+    std::vector<Toplevel> made;
+    std::string line;
+    std::smatch m;
+    while (std::getline(in, line)) {
+        if (!std::regex_search(line, m, request)) continue;
+        const std::string id = m[1];
+        const std::string what = m[2];
+        const std::string arg = m[3];
+        if (what == "destroy") {
+            current.erase(id);
+            continue;
+        }
+        if (!current.count(id)) {
+            current[id] = made.size();
+            made.push_back({});
+        }
+        Toplevel& t = made[current[id]];
+        if (what == "set_title" || what == "set_app_id") {
+            const std::string text = arg.size() >= 2 ? arg.substr(1, arg.size() - 2) : arg;
+            (what == "set_title" ? t.title : t.appId) = text;
+        } else {
+            std::smatch p;
+            const std::regex parent(R"(xdg_toplevel@(\d+))");
+            if (std::regex_search(arg, p, parent) && current.count(p[1])) {
+                t.parentTitle = made[current[p[1]]].title;
+            }
+        }
+    }
+    return made;
+}
+
+// The protocol lines that name the toplevels, for the record.
+void printProtocolLines() {
+    std::ifstream in(protocolLog);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.find("-> xdg_toplevel@") != std::string::npos &&
+            (line.find("set_parent") != std::string::npos || line.find("set_app_id") != std::string::npos ||
+             line.find("set_title") != std::string::npos)) {
+            std::printf("%s\n", line.c_str());
+        }
+        if (line.find("get_toplevel") != std::string::npos) std::printf("%s\n", line.c_str());
+    }
+}
+
+class WaylandWindowTest : public GameTest {
+protected:
+    void SetUp() override {
+        if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+    }
+};
+
+TEST_F(WaylandWindowTest, EverySecondaryWindowIsAChildOfItsOwnerWithTheDesktopEntrysAppId) {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("wayland"));
+    start();
+    TForm1& machine = machineWindow();
+
+    // Through the flow: a qualifying cash-out, OK, About..., OK, Uusi peli,
+    // and once more the high-score window (every showing is a new toplevel).
+    spinTo([](char a, char b, char c) {
+        const int row = firstMatchingRow(a, b, c);
+        return row == 6 || row == 7;
+    });
+    click(machine, "Button6");
+    click(machine, "Button6");
+    TForm3& dialog = game->form3();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.windowHandle()->transientParent(), machine.windowHandle());
+    click(dialog, "Button1");
+    TForm2& scores = game->form2();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&scores));
+    EXPECT_EQ(scores.windowHandle()->transientParent(), machine.windowHandle());
+    click(scores, "Button3");
+    TForm4& about = game->form4();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    EXPECT_EQ(about.windowHandle()->transientParent(), scores.windowHandle());
+    click(about, "Button1");
+    ASSERT_TRUE(waitUntil([&] { return !about.isVisible() && scores.isEnabled(); }));
+    click(scores, "Button2");
+    ASSERT_TRUE(waitUntil([&] { return machine.isEnabled(); }));
+    machine.openHighScores();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&scores));
+    pump(200);
+    std::fflush(stderr);
+
+    const std::vector<Toplevel> made = toplevelsInLog();
+    std::map<std::string, std::vector<std::string>> parents;  // title -> parent title of each showing
+    for (const Toplevel& t : made) {
+        SCOPED_TRACE(t.title);
+        EXPECT_EQ(t.appId, "org.example.Vornakka");
+        parents[t.title].push_back(t.parentTitle);
+    }
+    using Titles = std::vector<std::string>;
+    EXPECT_EQ(parents["Vornakka"], Titles{""});
+    EXPECT_EQ(parents["Anna nimesi"], Titles{"Vornakka"});
+    EXPECT_EQ(parents["Tuplaajat..."], (Titles{"Vornakka", "Vornakka"}));
+    EXPECT_EQ(parents["About..."], Titles{"Tuplaajat..."});
+    if (HasFailure()) printProtocolLines();
+    if (std::getenv("VORNAKKA_PRINT_PROTOCOL") != nullptr) printProtocolLines();
+}
+
+}  // namespace
+}  // namespace vornakka::test
+
+int main(int argc, char** argv) {
+    using namespace vornakka::test;
+    ::testing::InitGoogleTest(&argc, argv);
+    std::unique_ptr<WaylandSession> session = WaylandSession::start(skipReason);
+    int savedStderr = -1;
+    if (session) {
+        applyEnvironment(session->clientEnvironment());
+        // The protocol log goes to stderr: into a file in the private folder.
+        protocolLog = session->runtimeDir() + "/../protocol.log";
+        setenv("WAYLAND_DEBUG", "1", 1);
+        std::fflush(stderr);
+        savedStderr = dup(2);
+        const int log = open(protocolLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (log >= 0) {
+            dup2(log, 2);
+            close(log);
+        }
+    } else {
+        std::printf("Skipping: %s\n", skipReason.c_str());
+        applyEnvironment({{"QT_QPA_PLATFORM", "offscreen"}});
+    }
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        vornakka::prepareApplication(app);
+        result = RUN_ALL_TESTS();
+    }
+    if (savedStderr >= 0) {
+        std::fflush(stderr);
+        dup2(savedStderr, 2);
+        close(savedStderr);
+    }
+    session.reset();
+    return result;
+}
