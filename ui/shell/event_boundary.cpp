@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QWindow>
 #include <exception>
 #include <vector>
 
@@ -19,6 +20,25 @@ void enableWindow(QWidget* window, bool enabled) {
     } else {
         window->setEnabled(enabled);
     }
+}
+
+// The window the player is looking at: of the visible game windows, the one
+// furthest down a chain of owners (the about box before the high-score
+// window, that before the machine window).
+FormWindow* frontWindow() {
+    FormWindow* front = nullptr;
+    int frontDepth = -1;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* form = qobject_cast<FormWindow*>(window);
+        if (form == nullptr || !form->isVisible()) continue;
+        int depth = 0;
+        for (FormWindow* owner = form->owner(); owner != nullptr; owner = owner->owner()) ++depth;
+        if (depth > frontDepth) {
+            front = form;
+            frontDepth = depth;
+        }
+    }
+    return front;
 }
 
 }  // namespace
@@ -48,6 +68,12 @@ void EventBoundary::showFailure(const std::string& message) {
     // The high-score window and the about box stay on top; the box must not
     // end up behind them.
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    // Staying on top means nothing on Wayland: there the box belongs to the
+    // window in front, so that a click elsewhere in the game never hides it.
+    if (FormWindow* owner = frontWindow(); owner != nullptr && owner->windowHandle() != nullptr) {
+        box.winId();
+        box.windowHandle()->setTransientParent(owner->windowHandle());
+    }
 
     std::vector<QPointer<QWidget>> disabled;
     for (QWidget* window : QApplication::topLevelWidgets()) {

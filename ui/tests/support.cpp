@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTest>
 #include <QThread>
+#include <QWindow>
 #include <algorithm>
 
 #include "Vorna/vorna.h"
@@ -111,8 +112,12 @@ void BoxAnswerer::poll() {
     if (box != current_) {
         current_ = box;
         since_ = std::chrono::steady_clock::now();
-        Box seen{box->windowTitle(), box->text(), box->icon(), {}, {}, {}, up};
+        Box seen{box->windowTitle(), box->text(), box->icon(), {}, {}, {}, up, {}};
         for (QAbstractButton* b : box->buttons()) seen.buttons << b->text();
+        const QWindow* owner = box->windowHandle() != nullptr ? box->windowHandle()->transientParent() : nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (owner != nullptr && w->windowHandle() == owner) seen.owner = w->objectName();
+        }
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (w == box || !w->isVisible()) continue;
             (w->isEnabled() ? seen.enabledWindows : seen.disabledWindows) << w->objectName();

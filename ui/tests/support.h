@@ -87,6 +87,7 @@ public:
         QStringList enabledWindows;   // object names of the visible windows that took input
         QStringList disabledWindows;  // and of those that did not
         int boxesUp = 0;              // message boxes on screen at the same time
+        QString owner;                // object name of the window the box belongs to, if any
     };
 
     explicit BoxAnswerer(int holdMs = 0);

@@ -11,6 +11,8 @@
 #include "Nimi/nimi.h"
 #include "Vorna/vorna.h"
 #include "common/x11_hints.h"
+#include "shell/event_boundary.h"
+#include "vornakka/failure.h"
 #include "support.h"
 
 namespace vornakka::test {
@@ -96,6 +98,15 @@ TEST_F(WindowOwnerTest, SecondaryWindowsBelongToTheirOwnersAndAnswerWhileTheOwne
     EXPECT_EQ(about.windowHandle()->transientParent(), scores.windowHandle());
     EXPECT_FALSE(scores.isEnabled());
     EXPECT_TRUE(about.isEnabled());
+    // A failure box belongs to the window in front, here the about box, so
+    // that it cannot be hidden where staying on top means nothing (Wayland).
+    {
+        EventBoundary boundary;
+        BoxAnswerer boxes;
+        EXPECT_FALSE(boundary.run([] { throw IoError(5, "File access denied"); }));
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].owner, QStringLiteral("Form4"));
+    }
     click(about, "Button1");
     EXPECT_FALSE(about.isVisible());
     EXPECT_TRUE(scores.isEnabled());
