@@ -7,7 +7,8 @@ cd "$(dirname "$0")"
 tools/deps.sh test
 
 build_dir=build
-cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+# Warnings are errors here (and so in CI), not in builds of users and packagers.
+cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNAKKA_WERROR=ON)
 if [[ "${1:-}" == --asan ]]; then
   build_dir=build-asan
   cmake_args+=(-DVORNAKKA_SANITIZE=ON)

@@ -20,7 +20,9 @@ what=${1:-all}
 build=${BUILD:-build}
 export ALSOFT_DRIVERS=null
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# The measuring programs come with the tests; a build without tests gets them
+# through VORNAKKA_BUILD_TOOLS.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNAKKA_BUILD_TOOLS=ON >/dev/null
 targets=(core_bench odds_sheet)
 [[ $what == all || $what == gui ]] && targets+=(gui_bench bare_window vornakka)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >/dev/null

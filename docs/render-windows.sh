@@ -8,9 +8,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${1:-build}
+# The renderer comes with the tests, or with VORNAKKA_BUILD_TOOLS in a build
+# without them. An existing build folder keeps its other settings.
+configure=(-DVORNAKKA_BUILD_TOOLS=ON)
 if [[ ! -f "$build_dir/CMakeCache.txt" ]]; then
-  cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  configure+=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 fi
+cmake -S . -B "$build_dir" "${configure[@]}" >/dev/null
 cmake --build "$build_dir" --target vornakka_render_windows
 mkdir -p docs/screenshots
 QT_QPA_PLATFORM=offscreen "$build_dir/ui/vornakka_render_windows" assets docs/screenshots

@@ -123,14 +123,16 @@ int errnoNamed(const std::string& name) {
 std::string listBytesFor(long i) {
     std::string bytes;
     for (int r = 1; r <= 10; ++r) {
-        bytes += "S" + std::to_string(i) + "\r\n" + std::to_string(1998 + i * 10 + (10 - r)) + "\r\n";
+        bytes += 'S';
+        bytes += std::to_string(i) + "\r\n" + std::to_string(1998 + i * 10 + (10 - r)) + "\r\n";
     }
     return bytes;
 }
 
 HighScoreTable listFor(const std::string& path, long i) {
     HighScoreTable table(path);
-    for (int r = 10; r >= 1; --r) table.insert("S" + std::to_string(i), static_cast<std::int32_t>(i * 10 + (10 - r)));
+    const std::string name = std::string("S").append(std::to_string(i));
+    for (int r = 10; r >= 1; --r) table.insert(name, static_cast<std::int32_t>(i * 10 + (10 - r)));
     return table;
 }
 

@@ -165,7 +165,8 @@ bool isCompleteList(const std::string& bytes, long& which) {
 // A full table whose every row tells which save wrote it.
 HighScoreTable listFor(const std::string& path, long i) {
     HighScoreTable table(path);
-    for (int r = 10; r >= 1; --r) table.insert("S" + std::to_string(i), static_cast<std::int32_t>(i * 10 + (10 - r)));
+    const std::string name = std::string("S").append(std::to_string(i));
+    for (int r = 10; r >= 1; --r) table.insert(name, static_cast<std::int32_t>(i * 10 + (10 - r)));
     return table;
 }
 

@@ -96,9 +96,10 @@ std::int32_t lessOffset(std::int64_t stored) {
 
 std::string show(const std::string& s) {
     std::string out;
-    for (unsigned char c : s.substr(0, 60)) {
+    for (const char ch : s.substr(0, 60)) {
+        const auto c = static_cast<unsigned char>(ch);
         if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
+            out += ch;
         } else {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\x%02X", c);

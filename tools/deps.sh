@@ -29,10 +29,13 @@ done
 ((${#missing[@]} == 0)) && exit 0
 
 echo "Installing missing packages: ${missing[*]}" >&2
-sudo_cmd=()
+# sudo resets the environment, so DEBIAN_FRONTEND goes through env; without it
+# debconf would ask its questions on the terminal. Another apt-get holding the
+# dpkg lock is waited for instead of failing at once.
+as_root=(env DEBIAN_FRONTEND=noninteractive)
 if [[ $(id -u) -ne 0 ]]; then
-  sudo_cmd=(sudo)
+  as_root=(sudo "${as_root[@]}")
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+apt_get=(apt-get -o DPkg::Lock::Timeout=600)
+"${as_root[@]}" "${apt_get[@]}" update -qq
+"${as_root[@]}" "${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"

@@ -29,7 +29,8 @@ std::string lines(std::initializer_list<std::string> parts) {
 std::string rowsFrom(int first) {
     std::string out;
     for (int i = first; i <= 10; ++i) {
-        out += "N" + std::to_string(i) + "\r\n" + std::to_string(kScoreOffset + 11 - i) + "\r\n";
+        out += 'N';
+        out += std::to_string(i) + "\r\n" + std::to_string(kScoreOffset + 11 - i) + "\r\n";
     }
     return out;
 }
@@ -256,7 +257,7 @@ TEST(HighScoreTable, InsertRanksBelowEqualScoresAndDropsRowTen) {
 
     HighScoreTable t;
     const std::int32_t start[] = {100, 80, 50, 40, 30, 20, 10, 5, 2, 1};
-    for (int i = 9; i >= 0; --i) t.insert("s" + std::to_string(start[i]), start[i]);
+    for (int i = 9; i >= 0; --i) t.insert(std::string("s").append(std::to_string(start[i])), start[i]);
     ASSERT_EQ(scores(t), (std::vector<std::int32_t>{100, 80, 50, 40, 30, 20, 10, 5, 2, 1}));
     EXPECT_FALSE(t.qualifies(1));
     EXPECT_TRUE(t.qualifies(2));

@@ -30,7 +30,8 @@ std::string text(QWidget& w, const char* name) { return labelText(w, name).toStd
 std::string amounts(QWidget& w) {
     std::string all;
     for (const char* name : {"Voit1", "Voit2", "Voit6", "Voit3", "Voit7", "Voit8", "Voit4", "Voit5"}) {
-        all += (all.empty() ? "" : " ") + text(w, name);
+        if (!all.empty()) all += ' ';
+        all += text(w, name);
     }
     return all;
 }
