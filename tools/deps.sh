@@ -11,7 +11,7 @@ run_packages=(
 )
 test_packages=(
   libgtest-dev libbenchmark-dev sox xvfb xauth x11-utils imagemagick
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file lintian man-db
 )
 
 wanted=("${run_packages[@]}")
