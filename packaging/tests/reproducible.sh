@@ -1,23 +1,43 @@
-# The package as a distribution builds it: packaging/build-deb.sh, run twice
-# from the same source in two different scratch folders, gives the same bytes.
-# The package is then checked the way Debian checks one: the program carries
-# the hardening of dpkg-buildflags and no RUNPATH or build notes, and lintian
-# reports no error and no warning.
+# The package as a distribution builds it: packaging/build-deb.sh, run twice,
+# gives the same bytes. The second build works on a copy of the source in
+# another folder and writes to a folder with a longer name, so neither path
+# may reach the package. The package is then checked the way Debian checks
+# one: the program carries the hardening of dpkg-buildflags and no RUNPATH
+# or build notes, and lintian reports no error and no warning.
 source "$1"
 source "$(dirname "$0")/common.sh"
 
 build_deb() {
-  local out=$1
-  JOBS=${JOBS:-$(nproc)} "$VORNAKKA_SOURCE_DIR/packaging/build-deb.sh" "$out" >"$out.log" 2>&1 ||
-    { tail -n 40 "$out.log" >&2; echo "packaging/build-deb.sh $out failed" >&2; exit 1; }
+  local src=$1 out=$2
+  JOBS=${JOBS:-$(nproc)} "$src/packaging/build-deb.sh" "$out" >"$out.log" 2>&1 ||
+    { tail -n 40 "$out.log" >&2; echo "$src/packaging/build-deb.sh $out failed" >&2; exit 1; }
 }
-build_deb "$scratch/one"
-build_deb "$scratch/two"
+
+# The first build takes its time stamp from the last commit by itself; the
+# copy is no git checkout, so it is handed the same time.
+unset SOURCE_DATE_EPOCH
+if git -C "$VORNAKKA_SOURCE_DIR" rev-parse --git-dir >/dev/null 2>&1; then
+  epoch=$(git -C "$VORNAKKA_SOURCE_DIR" log -1 --format=%ct)
+  copy=$scratch/source-copy
+  mkdir "$copy"
+  git -C "$VORNAKKA_SOURCE_DIR" ls-files -z | (cd "$VORNAKKA_SOURCE_DIR" && tar --null -T - -cf -) |
+    tar -xf - -C "$copy"
+else
+  epoch=$(dpkg-parsechangelog -l "$VORNAKKA_SOURCE_DIR/packaging/debian/changelog" -STimestamp)
+  copy=$VORNAKKA_SOURCE_DIR
+fi
+build_deb "$VORNAKKA_SOURCE_DIR" "$scratch/one"
+SOURCE_DATE_EPOCH=$epoch build_deb "$copy" "$scratch/second-build-folder"
 arch=$(dpkg --print-architecture)
 deb_name=vornakka_${VORNAKKA_VERSION}_$arch.deb
 one=$scratch/one/$deb_name
-two=$scratch/two/$deb_name
-[[ -f $one && -f $two ]] || { ls -l "$scratch"/one "$scratch"/two >&2; echo "no $deb_name" >&2; exit 1; }
+two=$scratch/second-build-folder/$deb_name
+[[ -f $one && -f $two ]] || { ls -l "$scratch"/one "$scratch"/second-build-folder >&2; echo "no $deb_name" >&2; exit 1; }
+
+# Every file in the package carries the commit time.
+want_time=$(TZ=UTC date -d "@$epoch" '+%F %T')
+other_times=$(dpkg-deb --fsys-tarfile "$one" | TZ=UTC tar -tv --full-time | grep -v " $want_time " || true)
+[[ -z $other_times ]] || fail "files in the package not dated $want_time: $other_times"
 
 # Where two packages differ: the listing (modes, owners, times) and each file.
 describe_deb() {
@@ -51,7 +71,7 @@ grep -q ' U __open_2\| U __[a-z_]*_chk' <<<"$symbols" || fail "the program calls
 sections=$(readelf -SW "$program" | awk '{print $2}')
 ! grep -qx '\.comment\|\.note' <<<"$sections" || fail "the program keeps its .comment or .note section"
 ! grep -qx '\.debug_info' <<<"$sections" || fail "the program is not stripped"
-if strings -a "$program" | grep -F -e "$VORNAKKA_SOURCE_DIR" -e "$scratch" >"$scratch/paths"; then
+if strings -a "$program" | grep -F -e "$VORNAKKA_SOURCE_DIR" -e "$scratch" -e "$copy" >"$scratch/paths"; then
   fail "the program holds build paths: $(head -n 3 "$scratch/paths")"
 fi
 
