@@ -62,7 +62,7 @@ program=$scratch/x1/usr/$VORNAKKA_LIBEXECDIR/vornakka/$VORNAKKA_PROGRAM
 dynamic=$(readelf -dW "$program")
 headers=$(readelf -lW "$program")
 grep -q 'Flags:.*PIE' <<<"$dynamic" || fail "the program is not a position-independent executable"
-grep -q '(BIND_NOW)' <<<"$dynamic" || fail "the program is not linked with -z now"
+grep -qw 'BIND_NOW' <<<"$dynamic" || fail "the program is not linked with -z now"
 grep -q 'GNU_RELRO' <<<"$headers" || fail "the program has no read-only relocations"
 ! grep -q 'RPATH\|RUNPATH' <<<"$dynamic" || fail "the program has a run path: $(grep 'RPATH\|RUNPATH' <<<"$dynamic")"
 symbols=$(nm -D "$program")
