@@ -16,6 +16,13 @@ fi
 
 export ALSOFT_DRIVERS=null
 export QT_QPA_PLATFORM=offscreen
+# Without a session's runtime folder Qt makes /tmp/runtime-$USER and leaves
+# it there; the tests get a private one that goes away with them.
+if [[ -z ${XDG_RUNTIME_DIR:-} || ! -d ${XDG_RUNTIME_DIR:-} ]]; then
+  XDG_RUNTIME_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vornakka-runtime.XXXXXX")
+  export XDG_RUNTIME_DIR
+  trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+fi
 cmake -S . -B "$build_dir" "${cmake_args[@]}"
 cmake --build "$build_dir" -j "$(nproc)"
 ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" --timeout 600

@@ -17,12 +17,17 @@ finish() {
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/vornakka-pkgtest.XXXXXX")
 chmod 755 "$scratch"
 cleanups=()
+# Runs on every exit. Some checks take away write permission inside the
+# scratch folder, which stops rm for an ordinary user: it is given back first.
 cleanup() {
   local c
   for c in "${cleanups[@]}"; do eval "$c" || true; done
+  chmod -R u+rwX "$scratch" 2>/dev/null || true
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 # install_into ROOT PREFIX [cmake --install options...]
 install_into() {
@@ -43,6 +48,10 @@ expected_files() {
     for wav in $VORNAKKA_WAVS; do
       echo "$VORNAKKA_DATADIR/vornakka/Wavs/$wav.wav"
     done
+    echo "$VORNAKKA_DATADIR/doc/vornakka/copyright"
+    echo "$VORNAKKA_DATADIR/doc/vornakka/changelog.gz"
+    echo "$VORNAKKA_MANDIR/man6/vornakka.6.gz"
+    echo "$VORNAKKA_DATADIR/lintian/overrides/vornakka"
     echo "$VORNAKKA_DATADIR/applications/$VORNAKKA_APP_ID.desktop"
     echo "$VORNAKKA_DATADIR/metainfo/$VORNAKKA_APP_ID.metainfo.xml"
     echo "$VORNAKKA_DATADIR/icons/hicolor/32x32/apps/$VORNAKKA_APP_ID.png"

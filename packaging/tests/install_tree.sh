@@ -88,6 +88,38 @@ done
 cmp -s "$VORNAKKA_ASSETS/pictures/icon.png" "$top/$VORNAKKA_DATADIR/icons/hicolor/32x32/apps/$VORNAKKA_APP_ID.png" ||
   fail "the 32x32 theme icon is not the window icon"
 
+# The manual page: section 6, compressed without name or time, renders
+# without a warning and names the program for whatis/apropos.
+manpage=$top/$VORNAKKA_MANDIR/man6/vornakka.6.gz
+if [[ -f $manpage ]]; then
+  file -b "$manpage" | grep -q '^gzip compressed data, max compression' ||
+    fail "the manual page is not compressed with gzip -9: $(file -b "$manpage")"
+  ! file -b "$manpage" | grep -q 'was "\|last modified' || fail "the manual page's gzip header keeps a name or time"
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$manpage" 2>&1 >"$scratch/man.txt") ||
+    fail "man cannot render the manual page: $warnings"
+  [[ -z $warnings ]] || fail "the manual page renders with warnings: $warnings"
+  for section in NAME SYNOPSIS DESCRIPTION FILES ENVIRONMENT; do
+    grep -q "^$section" "$scratch/man.txt" || fail "the manual page has no $section section"
+  done
+  for word in XDG_DATA_HOME ALSOFT_DRIVERS=null VORNA.DAT LIST.VRK Wavs/; do
+    grep -q "$word" "$scratch/man.txt" || fail "the manual page does not mention $word"
+  done
+  [[ $(lexgrog "$manpage" 2>&1) == *': "vornakka - '* ]] || fail "lexgrog finds no whatis line: $(lexgrog "$manpage" 2>&1)"
+fi
+changelog=$top/$VORNAKKA_DATADIR/doc/vornakka/changelog.gz
+if [[ -f $changelog ]]; then
+  version=$(zcat "$changelog" | dpkg-parsechangelog -l - -SVersion 2>&1) || fail "the changelog does not parse: $version"
+  [[ $version == "$VORNAKKA_VERSION" ]] || fail "the changelog's newest version is $version, not $VORNAKKA_VERSION"
+fi
+copyright=$top/$VORNAKKA_DATADIR/doc/vornakka/copyright
+if [[ -f $copyright ]]; then
+  head -n1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "the copyright file is not in the machine-readable format"
+  grep -qx 'Copyright: 2026 Vornakka-tiimi' "$copyright" || fail "the copyright file does not name 2026 Vornakka-tiimi"
+  grep -qx 'License: Expat' "$copyright" || fail "the copyright file does not give the Expat licence"
+fi
+grep -q '<project_license>MIT</project_license>' "$metainfo" || fail "the metainfo does not give the MIT licence"
+
 # The launcher was configured completely and is a valid shell script.
 launcher=$top/$VORNAKKA_BINDIR/vornakka
 ! grep -n '@[A-Z_]*@\|\$<' "$launcher" "$metainfo" || fail "unreplaced placeholders in the launcher or metainfo"
