@@ -10,7 +10,7 @@ run_packages=(
   fonts-liberation2 fonts-dejavu-core fonts-comic-neue
 )
 test_packages=(
-  libgtest-dev libbenchmark-dev sox xvfb xauth x11-utils imagemagick qt6-base-private-dev
+  libgtest-dev libbenchmark-dev sox xvfb xauth x11-utils imagemagick qt6-base-private-dev libxkbcommon-dev
   desktop-file-utils appstream dpkg-dev file lintian man-db
   xfwm4 openbox dbus-daemon xdotool weston qt6-wayland
 )
