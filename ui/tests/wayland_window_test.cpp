@@ -10,11 +10,11 @@
 #include <QApplication>
 #include <QTest>
 #include <QWindow>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <memory>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,39 +40,66 @@ struct Toplevel {
     std::string appId;
 };
 
+// The object id after "xdg_toplevel@" in text (from pos on), or empty.
+std::string toplevelId(const std::string& text, std::size_t from = 0) {
+    static const std::string kPrefix = "xdg_toplevel@";
+    const std::size_t at = text.find(kPrefix, from);
+    if (at == std::string::npos) return {};
+    std::size_t end = at + kPrefix.size();
+    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])) != 0) ++end;
+    return text.substr(at + kPrefix.size(), end - at - kPrefix.size());
+}
+
+// One request a client sent to an xdg_toplevel, as WAYLAND_DEBUG logs it:
+// "... -> xdg_toplevel@ID.METHOD(ARGS)".
+struct Request {
+    std::string id;
+    std::string method;
+    std::string args;
+};
+
+bool parseRequest(const std::string& line, Request& request) {
+    const std::size_t arrow = line.find("-> xdg_toplevel@");
+    if (arrow == std::string::npos) return false;
+    request.id = toplevelId(line, arrow);
+    const std::size_t dot = arrow + 16 + request.id.size();
+    const std::size_t open = line.find('(', dot);
+    const std::size_t close = line.rfind(')');
+    if (request.id.empty() || dot >= line.size() || line[dot] != '.' || open == std::string::npos ||
+        close == std::string::npos || close < open) {
+        return false;
+    }
+    request.method = line.substr(dot + 1, open - dot - 1);
+    request.args = line.substr(open + 1, close - open - 1);
+    return true;
+}
+
 // Reads the requests this client sent: every xdg_toplevel made, its title,
 // parent and app id. Object ids are reused after destroy, so the log is
 // followed in order.
 std::vector<Toplevel> toplevelsInLog() {
     std::ifstream in(protocolLog);
-    const std::regex request(R"(-> xdg_toplevel@(\d+)\.(set_title|set_parent|set_app_id|destroy)\((.*)\))");
     std::map<std::string, std::size_t> current;  // object id -> index in the list
     std::vector<Toplevel> made;
     std::string line;
-    std::smatch m;
+    Request r;
     while (std::getline(in, line)) {
-        if (!std::regex_search(line, m, request)) continue;
-        const std::string id = m[1];
-        const std::string what = m[2];
-        const std::string arg = m[3];
-        if (what == "destroy") {
-            current.erase(id);
+        if (!parseRequest(line, r)) continue;
+        if (r.method == "destroy") {
+            current.erase(r.id);
             continue;
         }
-        if (!current.count(id)) {
-            current[id] = made.size();
+        if (r.method != "set_title" && r.method != "set_parent" && r.method != "set_app_id") continue;
+        if (!current.count(r.id)) {
+            current[r.id] = made.size();
             made.push_back({});
         }
-        Toplevel& t = made[current[id]];
-        if (what == "set_title" || what == "set_app_id") {
-            const std::string text = arg.size() >= 2 ? arg.substr(1, arg.size() - 2) : arg;
-            (what == "set_title" ? t.title : t.appId) = text;
-        } else {
-            std::smatch p;
-            const std::regex parent(R"(xdg_toplevel@(\d+))");
-            if (std::regex_search(arg, p, parent) && current.count(p[1])) {
-                t.parentTitle = made[current[p[1]]].title;
-            }
+        Toplevel& t = made[current[r.id]];
+        if (r.method == "set_title" || r.method == "set_app_id") {
+            const std::string text = r.args.size() >= 2 ? r.args.substr(1, r.args.size() - 2) : r.args;
+            (r.method == "set_title" ? t.title : t.appId) = text;
+        } else if (const std::string parent = toplevelId(r.args); !parent.empty() && current.count(parent)) {
+            t.parentTitle = made[current[parent]].title;
         }
     }
     return made;
