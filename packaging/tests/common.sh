@@ -51,7 +51,6 @@ expected_files() {
     echo "$VORNAKKA_DATADIR/doc/vornakka/copyright"
     echo "$VORNAKKA_DATADIR/doc/vornakka/changelog.gz"
     echo "$VORNAKKA_MANDIR/man6/vornakka.6.gz"
-    echo "$VORNAKKA_DATADIR/lintian/overrides/vornakka"
     echo "$VORNAKKA_DATADIR/applications/$VORNAKKA_APP_ID.desktop"
     echo "$VORNAKKA_DATADIR/metainfo/$VORNAKKA_APP_ID.metainfo.xml"
     echo "$VORNAKKA_DATADIR/icons/hicolor/32x32/apps/$VORNAKKA_APP_ID.png"
