@@ -168,9 +168,12 @@ make_folder "$c"
 chmod 555 "$c"
 as_user=()
 if (($(id -u) == 0)); then
-  mkdir "$scratch/nobody-home"
-  chown 65534:65534 "$scratch/nobody-home"
-  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$scratch/nobody-home")
+  # A home and a runtime folder of its own, or Qt makes /tmp/runtime-nobody.
+  mkdir "$scratch/nobody-home" "$scratch/nobody-runtime"
+  chmod 700 "$scratch/nobody-runtime"
+  chown 65534:65534 "$scratch/nobody-home" "$scratch/nobody-runtime"
+  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups
+           env HOME="$scratch/nobody-home" XDG_RUNTIME_DIR="$scratch/nobody-runtime")
 fi
 if touch "$c/.probe" 2>/dev/null && ((${#as_user[@]} == 0)); then
   rm -f "$c/.probe"
