@@ -68,7 +68,10 @@ start_xvfb() {
   command -v Xvfb >/dev/null || { echo "Xvfb is not installed (tools/deps.sh test)" >&2; exit 1; }
   command -v xwininfo >/dev/null || { echo "xwininfo is not installed (tools/deps.sh test)" >&2; exit 1; }
   local fifo=$scratch/xvfb.display
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>"$scratch/xvfb.log" &
+  # -noreset: with no window manager, every game that ends is the server's
+  # last client, and a server that regenerates then now and again refused
+  # the next game ("could not connect to display").
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" 2>"$scratch/xvfb.log" &
   local xpid=$!
   cleanups+=("kill $xpid; wait $xpid 2>/dev/null")
   local tries=0
