@@ -1,14 +1,15 @@
 #include "common/form_window.h"
 
 #include <QCloseEvent>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <utility>
 
 #include "common/colours.h"
-#include "common/x11_hints.h"
 
 namespace vornakka {
 
@@ -102,7 +103,7 @@ void FormWindow::prepareNativeWindow() {
         windowHandle()->setTransientParent(owner_->windowHandle());
     }
     if (x11::onX11()) {
-        x11::writeMotifHints(*windowHandle(), x11::motifHintsFor(windowFlags(), minimumSize() == maximumSize()));
+        x11::writeMotifHints(*windowHandle(), motifHints());
     }
 }
 
@@ -111,8 +112,12 @@ void FormWindow::keepX11Hints() {
     QWindow& window = *windowHandle();
     // Qt deletes WM_TRANSIENT_FOR of an ordinary window on every showing.
     if (owner_ != nullptr) x11::writeTransientFor(window, *owner_->windowHandle());
-    const x11::MotifHints wanted = x11::motifHintsFor(windowFlags(), minimumSize() == maximumSize());
+    const x11::MotifHints wanted = motifHints();
     if (x11::readMotifHints(window) != wanted) x11::writeMotifHints(window, wanted);
+}
+
+x11::MotifHints FormWindow::motifHints() const {
+    return x11::motifHintsFor(windowFlags(), minimumSize() == maximumSize());
 }
 
 QRect FormWindow::centredClientRect(const QMargins& frame) const {
@@ -186,5 +191,21 @@ void FormWindow::keyPressEvent(QKeyEvent* event) {
 void FormWindow::closeRequested(QCloseEvent* event) { event->accept(); }
 
 void FormWindow::closeEvent(QCloseEvent* event) { closeRequested(event); }
+
+std::vector<FormWindow*> visibleFormsOwnersFirst() {
+    std::vector<std::pair<int, FormWindow*>> ranked;  // owners above it, window
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* form = qobject_cast<FormWindow*>(window);
+        if (form == nullptr || !form->isVisible()) continue;
+        int depth = 0;
+        for (const FormWindow* owner = form->owner(); owner != nullptr; owner = owner->owner()) ++depth;
+        ranked.emplace_back(depth, form);
+    }
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<FormWindow*> forms;
+    for (const auto& [depth, form] : ranked) forms.push_back(form);
+    return forms;
+}
 
 }  // namespace vornakka

@@ -12,8 +12,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <optional>
+#include <vector>
 
 #include "common/fonts.h"
+#include "common/x11_hints.h"
 #include "vornakka/services.h"
 
 namespace vornakka {
@@ -88,6 +90,8 @@ private:
     void prepareNativeWindow();
     // After mapping: the hints that Qt does not keep (see common/x11_hints.h).
     void keepX11Hints();
+    // What the title bar asks the X11 window manager for.
+    x11::MotifHints motifHints() const;
     // The client rectangle that centres the whole window, for a frame.
     QRect centredClientRect(const QMargins& frame) const;
     void checkFrame();
@@ -102,5 +106,9 @@ private:
     QPointer<QWidget> focusBeforeDisabled_;
     bool placed_ = false;
 };
+
+// The game's visible windows, each after the window it belongs to: the
+// machine window first, the window the player is looking at last.
+std::vector<FormWindow*> visibleFormsOwnersFirst();
 
 }  // namespace vornakka

@@ -22,25 +22,6 @@ void enableWindow(QWidget* window, bool enabled) {
     }
 }
 
-// The window the player is looking at: of the visible game windows, the one
-// furthest down a chain of owners (the about box before the high-score
-// window, that before the machine window).
-FormWindow* frontWindow() {
-    FormWindow* front = nullptr;
-    int frontDepth = -1;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        auto* form = qobject_cast<FormWindow*>(window);
-        if (form == nullptr || !form->isVisible()) continue;
-        int depth = 0;
-        for (FormWindow* owner = form->owner(); owner != nullptr; owner = owner->owner()) ++depth;
-        if (depth > frontDepth) {
-            front = form;
-            frontDepth = depth;
-        }
-    }
-    return front;
-}
-
 }  // namespace
 
 QString EventBoundary::boxText(const std::string& message) {
@@ -70,9 +51,10 @@ void EventBoundary::showFailure(const std::string& message) {
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     // Staying on top means nothing on Wayland: there the box belongs to the
     // window in front, so that a click elsewhere in the game never hides it.
-    if (FormWindow* owner = frontWindow(); owner != nullptr && owner->windowHandle() != nullptr) {
+    if (const std::vector<FormWindow*> forms = visibleFormsOwnersFirst();
+        !forms.empty() && forms.back()->windowHandle() != nullptr) {
         box.winId();
-        box.windowHandle()->setTransientParent(owner->windowHandle());
+        box.windowHandle()->setTransientParent(forms.back()->windowHandle());
     }
 
     std::vector<QPointer<QWidget>> disabled;

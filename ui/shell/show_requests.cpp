@@ -9,12 +9,12 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
-#include <algorithm>
 #include <memory>
 #include <cerrno>
 #include <string>
 #include <vector>
 
+#include "common/form_window.h"
 #include "shell/single_game.h"
 
 namespace vornakka {
@@ -26,28 +26,16 @@ namespace {
 constexpr std::size_t kMostRequestBytes = 1024;
 constexpr int kRequestWaitMs = 2000;
 
-// The game's four windows bottom to top, then its message boxes; -1 for a
-// window that is none of them.
-int stackRank(const QWidget* window) {
-    static const char* const kOrder[] = {"Form1", "Form2", "Form3", "Form4"};
-    for (int i = 0; i < 4; ++i) {
-        if (window->objectName() == QLatin1String(kOrder[i])) return i;
-    }
-    return qobject_cast<const QDialog*>(window) != nullptr ? 4 : -1;
-}
-
 }  // namespace
 
 void bringGameToFront(const QString& activationToken) {
+    // The game's windows, owners first, then its message boxes above them.
     std::vector<QWidget*> windows;
+    for (FormWindow* form : visibleFormsOwnersFirst()) windows.push_back(form);
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        const Qt::WindowType type = w->windowType();
-        if (!w->isVisible() || type == Qt::Popup || type == Qt::ToolTip || stackRank(w) < 0) continue;
-        windows.push_back(w);
+        if (w->isVisible() && qobject_cast<QDialog*>(w) != nullptr) windows.push_back(w);
     }
     if (windows.empty()) return;
-    std::stable_sort(windows.begin(), windows.end(),
-                     [](const QWidget* a, const QWidget* b) { return stackRank(a) < stackRank(b); });
     QWidget* active = windows.back();
     for (QWidget* w : windows) {
         if (w->isMinimized()) w->setWindowState(w->windowState() & ~Qt::WindowMinimized);

@@ -1,5 +1,7 @@
 #include "desktop_session.h"
 
+#include "shell/game.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -9,8 +11,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include <QApplication>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -358,6 +364,19 @@ std::string runAndRead(const std::vector<std::string>& argv, const Environment& 
     int status = 0;
     waitpid(pid, &status, 0);
     return out;
+}
+
+int runDesktopTests(int& argc, char** argv, const Environment* session, const std::string& skipReason) {
+    if (session != nullptr) {
+        applyEnvironment(*session);
+    } else {
+        std::printf("Skipping: %s\n", skipReason.c_str());
+        applyEnvironment({{"QT_QPA_PLATFORM", "offscreen"}});
+    }
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    QApplication app(argc, argv);
+    prepareApplication(app);
+    return RUN_ALL_TESTS();
 }
 
 }  // namespace vornakka::test

@@ -91,6 +91,11 @@ private:
 // Sets the variables in this process.
 void applyEnvironment(const Environment& env);
 
+// Runs the tests in an application prepared as the game's: on the session's
+// display (its environment applied) when there is a session, otherwise
+// offscreen with the reason printed ("Skipping: ..."), where every test skips.
+int runDesktopTests(int& argc, char** argv, const Environment* session, const std::string& skipReason);
+
 // Runs a program to its end and returns its standard output ("" when it
 // cannot be run).
 std::string runAndRead(const std::vector<std::string>& argv, const Environment& env = {});

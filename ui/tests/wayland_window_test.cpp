@@ -184,7 +184,6 @@ int main(int argc, char** argv) {
     std::unique_ptr<WaylandSession> session = WaylandSession::start(skipReason);
     int savedStderr = -1;
     if (session) {
-        applyEnvironment(session->clientEnvironment());
         // The protocol log goes to stderr: into a file in the private folder.
         protocolLog = session->runtimeDir() + "/../protocol.log";
         setenv("WAYLAND_DEBUG", "1", 1);
@@ -195,17 +194,9 @@ int main(int argc, char** argv) {
             dup2(log, 2);
             close(log);
         }
-    } else {
-        std::printf("Skipping: %s\n", skipReason.c_str());
-        applyEnvironment({{"QT_QPA_PLATFORM", "offscreen"}});
     }
-    setenv("ALSOFT_DRIVERS", "null", 0);
-    int result = 0;
-    {
-        QApplication app(argc, argv);
-        vornakka::prepareApplication(app);
-        result = RUN_ALL_TESTS();
-    }
+    const Environment env = session ? session->clientEnvironment() : Environment{};
+    const int result = runDesktopTests(argc, argv, session ? &env : nullptr, skipReason);
     if (savedStderr >= 0) {
         std::fflush(stderr);
         dup2(savedStderr, 2);

@@ -346,19 +346,8 @@ int main(int argc, char** argv) {
     } else {
         session = X11Session::start(windowManager, skipReason);
     }
-    if (session) {
-        applyEnvironment(session->clientEnvironment());
-    } else {
-        std::printf("Skipping: %s\n", skipReason.c_str());
-        applyEnvironment({{"QT_QPA_PLATFORM", "offscreen"}});
-    }
-    setenv("ALSOFT_DRIVERS", "null", 0);
-    int result = 0;
-    {
-        QApplication app(argc, argv);
-        vornakka::prepareApplication(app);
-        result = RUN_ALL_TESTS();
-    }
+    const Environment env = session ? session->clientEnvironment() : Environment{};
+    const int result = runDesktopTests(argc, argv, session ? &env : nullptr, skipReason);
     session.reset();
     return result;
 }
