@@ -11,15 +11,15 @@ cd "$(dirname "$0")"
 repo=$(pwd)
 tools/deps.sh run
 
-# The game builds in build/ with the very options of ./test.sh, so the two
-# commands share one build. That build includes the tests and needs
-# GoogleTest; where the test packages are not installed, the game is built on
-# its own in build-play/ instead, leaving build/'s settings alone.
-build_dir=build
-cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
-if ! dpkg-query -W -f='${Status}' libgtest-dev 2>/dev/null | grep -q "install ok installed"; then
-  build_dir=build-play
-  cmake_args+=(-DVORNAKKA_BUILD_TESTS=OFF)
+# The game is built on its own, without the tests, in build-play/: a player
+# needs none of the test packages, whichever of them happen to be installed.
+# Where every test package is there (after ./test.sh), the game is built in
+# ./test.sh's build/ instead, so the two commands share one build.
+build_dir=build-play
+cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNAKKA_BUILD_TESTS=OFF)
+if [[ -z "$(tools/deps.sh --missing test)" ]]; then
+  build_dir=build
+  cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 fi
 cmake -S . -B "$build_dir" "${cmake_args[@]}"
 cmake --build "$build_dir" --target vornakka -j "$(nproc)"

@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game and its tests need, only those that
 # are missing. Nothing is done (and no network is needed) when all are there.
-# Usage: tools/deps.sh run|test
+# Usage: tools/deps.sh run|test           install what is missing
+#        tools/deps.sh --missing run|test prints what is missing, one a line
 set -euo pipefail
+
+list_only=false
+if [[ "${1:-}" == --missing ]]; then
+  list_only=true
+  shift
+fi
 
 run_packages=(
   cmake ninja-build g++ pkg-config
@@ -16,9 +23,11 @@ test_packages=(
 )
 
 wanted=("${run_packages[@]}")
-if [[ "${1:-run}" == test ]]; then
-  wanted+=("${test_packages[@]}")
-fi
+case "${1:-run}" in
+  run) ;;
+  test) wanted+=("${test_packages[@]}") ;;
+  *) echo "usage: tools/deps.sh [--missing] run|test" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${wanted[@]}"; do
@@ -26,6 +35,10 @@ for p in "${wanted[@]}"; do
     missing+=("$p")
   fi
 done
+if $list_only; then
+  ((${#missing[@]} == 0)) || printf '%s\n' "${missing[@]}"
+  exit 0
+fi
 ((${#missing[@]} == 0)) && exit 0
 
 echo "Installing missing packages: ${missing[*]}" >&2
