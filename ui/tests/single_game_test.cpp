@@ -153,5 +153,21 @@ TEST_F(ShowRequestsTest, ALaterStartBringsTheWindowsToTheFront) {
     EXPECT_EQ(last.get(), "shown\n");
 }
 
+TEST(ShowRequestsAnswer, AGameTheDesktopKeepsBackSaysSo) {
+    // No window of the game can become the active one (none is shown, as
+    // on a desktop that refuses): after its wait the game answers so, and
+    // the later start hears it.
+    GameFolder folder;
+    for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
+    SingleGame running = SingleGame::claim();
+    ShowRequests requests(running.takeListeningSocket());
+    SingleGame later = SingleGame::claim();
+    ASSERT_TRUE(later.anotherGameRuns());
+    auto asked = std::async(std::launch::async, [&] { return later.askToShowWindows(5000); });
+    ASSERT_TRUE(ready(asked));
+    EXPECT_EQ(asked.get(), SingleGame::Answer::NotShown);
+    EXPECT_EQ(requests.answered(), 1);
+}
+
 }  // namespace
 }  // namespace vornakka::test
