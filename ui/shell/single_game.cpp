@@ -128,7 +128,8 @@ std::string lockHolder(const struct stat& lockFile) {
         std::string number, kind, advisory, access, file;
         long pid = 0;
         if (!(fields >> number >> kind >> advisory >> access >> pid >> file)) continue;
-        if (kind != "FLOCK" || file != device || pid <= 0) continue;
+        // (NFS carries flock as a POSIX lock, and may list it so.)
+        if ((kind != "FLOCK" && kind != "POSIX") || file != device || pid <= 0) continue;
         struct stat process {};
         if (::stat(("/proc/" + std::to_string(pid)).c_str(), &process) != 0) continue;
         if (process.st_uid == ::geteuid()) return "as process " + std::to_string(pid) + " of yours";
