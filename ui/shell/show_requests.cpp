@@ -118,11 +118,10 @@ void ShowRequests::accept() {
 // which it was.
 void ShowRequests::answer(int fd, QObject* connection, QWidget* brought) {
     const QPointer<QWidget> window(brought);
-    auto* poll = new QTimer(connection);
-    auto* waited = new QElapsedTimer;
+    auto* check = new QTimer(connection);
+    auto waited = std::make_shared<QElapsedTimer>();
     waited->start();
-    connect(poll, &QObject::destroyed, [waited] { delete waited; });
-    connect(poll, &QTimer::timeout, connection, [this, fd, connection, poll, waited, window] {
+    connect(check, &QTimer::timeout, connection, [this, fd, connection, check, waited, window] {
         const char* reply = nullptr;
         if (QApplication::activeWindow() != nullptr) {
             reply = kAnswerShown;
@@ -134,13 +133,13 @@ void ShowRequests::answer(int fd, QObject* connection, QWidget* brought) {
             }
         }
         if (reply == nullptr) return;
-        poll->stop();
+        check->stop();
         ++answered_;
         (void)::send(fd, reply, std::strlen(reply), MSG_NOSIGNAL);
         emit shown();
         connection->deleteLater();
     });
-    poll->start(20);
+    check->start(20);
 }
 
 }  // namespace vornakka
