@@ -23,6 +23,7 @@
 #include "vornakka/failure.h"
 #include "vornakka/high_score_table.h"
 #include "vornakka/jackpot_file.h"
+#include "skip_outside_ci.h"
 
 namespace vornakka {
 namespace {
@@ -288,7 +289,7 @@ void expectFailedThenDoneCashOut(const std::string& out, const std::string& mess
 }
 
 TEST(SaveFaults, FullDiskUnderTheRunningMachine) {
-    if (!canUseMountNamespaces()) GTEST_SKIP() << "a tmpfs in a private mount namespace needs root (unshare -m)";
+    if (!canUseMountNamespaces()) VORNAKKA_SKIP_OUTSIDE_CI("a tmpfs in a private mount namespace needs root (unshare -m)");
     // The game folder becomes a 64 KiB tmpfs holding the two files; once the
     // machine has started, the disk is filled to the last byte, and emptied
     // again before the second cash-out.
@@ -317,7 +318,7 @@ TEST(SaveFaults, ReadOnlyFolderUnderTheRunningMachine) {
     } else if (::geteuid() != 0) {
         out = run(kDriver + " machine " + d + " --then 'chmod 555 " + d + "' --between 'chmod 755 " + d + "' 2>&1");
     } else {
-        GTEST_SKIP() << "root without mount namespaces: permission bits do not stop root";
+        VORNAKKA_SKIP_OUTSIDE_CI("root without mount namespaces: permission bits do not stop root");
     }
     expectFailedThenDoneCashOut(out, "5|File access denied");
 }

@@ -23,10 +23,34 @@ int main(int argc, char** argv) {
     // file: it asks the running game to come to the front and ends.
     vornakka::SingleGame single = vornakka::SingleGame::claim();
     if (single.anotherGameRuns()) {
-        if (single.askToShowWindows(kShowWaitMs)) {
-            std::fprintf(stderr, "vornakka: the game already runs in this folder; it was brought to the front\n");
-        } else {
-            std::fprintf(stderr, "vornakka: the game already runs in this folder\n");
+        if (!single.elsewhere().empty()) {
+            std::fprintf(stderr,
+                         "vornakka: the game already runs in this folder, %s; it cannot be brought to the front "
+                         "from here\n",
+                         single.elsewhere().c_str());
+            return 0;
+        }
+        using Answer = vornakka::SingleGame::Answer;
+        switch (single.askToShowWindows(kShowWaitMs)) {
+            case Answer::Shown:
+                std::fprintf(stderr, "vornakka: the game already runs in this folder; it was brought to the front\n");
+                break;
+            case Answer::AskedForAttention:
+                std::fprintf(stderr,
+                             "vornakka: the game already runs in this folder; the desktop did not let it come to "
+                             "the front, so it asks for your attention: switch to the Vornakka window from the "
+                             "task bar or window list\n");
+                break;
+            case Answer::NotShown:
+                std::fprintf(stderr,
+                             "vornakka: the game already runs in this folder, but the desktop did not let it come "
+                             "to the front: switch to the Vornakka window from the task bar or window list\n");
+                break;
+            case Answer::NoAnswer:
+                std::fprintf(stderr,
+                             "vornakka: the game already runs in this folder but did not answer; switch to the "
+                             "Vornakka window from the task bar or window list\n");
+                break;
         }
         return 0;
     }

@@ -9,6 +9,7 @@
 #include "test_support.h"
 #include "vornakka/high_score_table.h"
 #include "vornakka/jackpot_file.h"
+#include "skip_outside_ci.h"
 
 namespace vornakka {
 namespace {
@@ -80,7 +81,7 @@ TEST(SafeSave, PartialWritesAreCompleted) {
 }
 
 TEST(SafeSave, RealFullDiskKeepsBothFiles) {
-    if (::geteuid() != 0) GTEST_SKIP() << "mounting a tiny tmpfs needs root";
+    if (::geteuid() != 0) VORNAKKA_SKIP_OUTSIDE_CI("mounting a tiny tmpfs needs root");
     TempDir dir;
     const std::string d = dir.path();
     const std::string probe = STORAGE_PROBE;
@@ -95,7 +96,7 @@ TEST(SafeSave, RealFullDiskKeepsBothFiles) {
                                "ls " + d + " | tr '\\n' ' '";
     const std::string out = test::runShell("unshare -m sh -c \"" + script + "\" 2>/dev/null");
     if (out.rfind("mounted", 0) != 0)
-        GTEST_SKIP() << "cannot mount a tmpfs in a private mount namespace here";
+        VORNAKKA_SKIP_OUTSIDE_CI("cannot mount a tmpfs in a private mount namespace here");
     EXPECT_EQ(out,
               "mounted\n"
               "IoError 101 Disk full\n"
@@ -139,7 +140,7 @@ TEST(SafeSave, WriteProtectedFileOrFolderIsAccessDenied) {
 
     if (::geteuid() == 0) {
         const std::string answer = test::runProbeAsNobody("jackpot-save " + jackpot + " 9");
-        if (answer.empty()) GTEST_SKIP() << "running as root and cannot switch to user nobody (setpriv)";
+        if (answer.empty()) VORNAKKA_SKIP_OUTSIDE_CI("running as root and cannot switch to user nobody (setpriv)");
         EXPECT_EQ(answer, "IoError 5 File access denied");
         EXPECT_EQ(test::runProbeAsNobody("list-save " + list + " 9"), "IoError 5 File access denied");
         // Once the folder is writable, nobody may replace the writable list.

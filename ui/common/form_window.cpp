@@ -89,7 +89,10 @@ void FormWindow::showWindow() {
     show();
     keepX11Hints();
     raise();
-    activateWindow();
+    // On Wayland the compositor gives a new window the focus by itself when
+    // it will; asking for it costs an activation token (and a request to the
+    // compositor) every time a window is shown.
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) activateWindow();
     if (first) {
         frameWait_.start();
         frameTimer_.start();

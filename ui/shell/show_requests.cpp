@@ -5,12 +5,15 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -28,14 +31,14 @@ constexpr int kRequestWaitMs = 2000;
 
 }  // namespace
 
-void bringGameToFront(const QString& activationToken) {
+QWidget* bringGameToFront(const QString& activationToken) {
     // The game's windows, owners first, then its message boxes above them.
     std::vector<QWidget*> windows;
     for (FormWindow* form : visibleFormsOwnersFirst()) windows.push_back(form);
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->isVisible() && qobject_cast<QDialog*>(w) != nullptr) windows.push_back(w);
     }
-    if (windows.empty()) return;
+    if (windows.empty()) return nullptr;
     QWidget* active = windows.back();
     for (QWidget* w : windows) {
         if (w->isMinimized()) w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
@@ -47,6 +50,7 @@ void bringGameToFront(const QString& activationToken) {
         qputenv("XDG_ACTIVATION_TOKEN", activationToken.toLatin1());
     }
     active->activateWindow();
+    return active;
 }
 
 ShowRequests::ShowRequests(int listeningSocket, QObject* parent) : QObject(parent), listener_(listeningSocket) {
@@ -67,6 +71,15 @@ void ShowRequests::accept() {
             if (errno == EINTR) continue;
             return;  // EAGAIN: no one else waiting
         }
+        // Another user's process gets nothing: not a window raised, not a
+        // word back.
+        unsigned long uid = 0;
+        long pid = 0;
+        if (!peerOf(fd, uid, pid) || uid != ::geteuid()) {
+            ::close(fd);
+            ++refused_;
+            continue;
+        }
         // Each connection lives in its notifier: deleting the notifier (at
         // the answer, the time limit or the end of the game) closes it.
         auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
@@ -79,7 +92,7 @@ void ShowRequests::accept() {
             notifier->deleteLater();
         };
         connect(timeout, &QTimer::timeout, notifier, finish);
-        connect(notifier, &QSocketNotifier::activated, this, [this, request, fd, timeout, finish] {
+        connect(notifier, &QSocketNotifier::activated, this, [this, request, fd, notifier, timeout, finish] {
             char buffer[256];
             const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
             if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
@@ -89,16 +102,44 @@ void ShowRequests::accept() {
             timeout->stop();
             std::string token;
             if (end != std::string::npos && parseShowRequest(request->substr(0, end + 1), token)) {
-                bringGameToFront(QString::fromStdString(token));
-                ++answered_;
-                static const char kReply[] = "shown\n";
-                (void)::send(fd, kReply, sizeof kReply - 1, MSG_NOSIGNAL);
-                emit shown();
+                notifier->setEnabled(false);
+                answer(fd, notifier, bringGameToFront(QString::fromStdString(token)));
+                return;
             }
             finish();
         });
         timeout->start(kRequestWaitMs);
     }
+}
+
+// Waits for the desktop to make one of the game's windows the active one;
+// when it does not, the game asks for the player's attention where the
+// platform has a way to (the window manager's urgency hint on X11), and says
+// which it was.
+void ShowRequests::answer(int fd, QObject* connection, QWidget* brought) {
+    const QPointer<QWidget> window(brought);
+    auto* check = new QTimer(connection);
+    auto waited = std::make_shared<QElapsedTimer>();
+    waited->start();
+    connect(check, &QTimer::timeout, connection, [this, fd, connection, check, waited, window] {
+        const char* reply = nullptr;
+        if (QApplication::activeWindow() != nullptr) {
+            reply = kAnswerShown;
+        } else if (waited->elapsed() >= kActivationWaitMs) {
+            reply = kAnswerNotShown;
+            if (window != nullptr && QGuiApplication::platformName() == QLatin1String("xcb")) {
+                QApplication::alert(window);
+                reply = kAnswerAttention;
+            }
+        }
+        if (reply == nullptr) return;
+        check->stop();
+        ++answered_;
+        (void)::send(fd, reply, std::strlen(reply), MSG_NOSIGNAL);
+        emit shown();
+        connection->deleteLater();
+    });
+    check->start(20);
 }
 
 }  // namespace vornakka

@@ -1,12 +1,18 @@
 // The running game's side of "one game per game folder": a later start on the
 // same folder connects to the game's socket and asks it to show its windows;
-// the game brings them to the front and answers "shown".
+// the game brings them to the front and answers what came of it: "shown"
+// when one of its windows became the active one, "attention" when the
+// desktop kept it back and the game asks for the player's attention instead
+// (the task-bar entry flashes), "not shown" when the desktop offers neither.
+// Only a process of the game's own user is answered; any other connection is
+// closed unread.
 #pragma once
 
 #include <QObject>
 #include <QString>
 
 class QSocketNotifier;
+class QWidget;
 
 namespace vornakka {
 
@@ -20,17 +26,21 @@ public:
     ShowRequests& operator=(const ShowRequests&) = delete;
 
     int answered() const { return answered_; }
+    // Connections of other users, closed unread.
+    int refused() const { return refused_; }
 
 signals:
-    // A later start asked; the windows have been brought to the front.
+    // A later start asked and has been answered.
     void shown();
 
 private:
     void accept();
+    void answer(int fd, QObject* connection, QWidget* brought);
 
     int listener_ = -1;
     QSocketNotifier* notifier_ = nullptr;
     int answered_ = 0;
+    int refused_ = 0;
 };
 
 // Brings the game's visible windows to the front: the machine window first,
@@ -38,7 +48,12 @@ private:
 // box above it, un-minimised; the topmost of them that takes input is
 // activated. On Wayland a window may take the focus only with an activation
 // token from the compositor; the token of the later start is used for that
-// when it brought one.
-void bringGameToFront(const QString& activationToken);
+// when it brought one. Returns the window that was asked to take the focus
+// (nullptr when no window is visible).
+QWidget* bringGameToFront(const QString& activationToken);
+
+// How long the running game waits for the desktop to make one of its windows
+// the active one before it asks for attention instead.
+inline constexpr int kActivationWaitMs = 1000;
 
 }  // namespace vornakka

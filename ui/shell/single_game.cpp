@@ -4,7 +4,9 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -14,6 +16,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
 #include <utility>
 
 namespace vornakka {
@@ -50,13 +55,27 @@ socklen_t abstractAddress(const std::string& name, sockaddr_un& address) {
 
 enum class Lock { Held, Busy, Unavailable };
 
+// Who may open the lock file: the folder's owner, and its group or everyone
+// only when the folder lets them write (they could replace the lock file
+// anyway). A user who may only read the folder cannot open it, and so cannot
+// hold it to keep the player's game out.
+mode_t lockFileMode(const struct stat& folder) {
+    mode_t mode = S_IRUSR | S_IWUSR;
+    if ((folder.st_mode & S_IWGRP) != 0) mode |= S_IRGRP | S_IWGRP;
+    if ((folder.st_mode & S_IWOTH) != 0) mode |= S_IROTH | S_IWOTH;
+    return mode;
+}
+
 // Takes the folder's lock file, making it when it is not there yet. A file
 // that may not be written is locked through a read-only descriptor; a link,
-// a pipe or anything else that is not a plain file is not used.
-Lock lockFolder(int& fd, std::string& why) {
+// a pipe or anything else that is not a plain file is not used. A lock file
+// of this user's that others could open (an older game made it so) is closed
+// to them from now on.
+Lock lockFolder(const struct stat& folder, int& fd, std::string& why) {
     constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    const mode_t mode = lockFileMode(folder);
     do {
-        fd = ::open(SingleGame::kLockFileName, O_RDWR | O_CREAT | kFlags, 0666);
+        fd = ::open(SingleGame::kLockFileName, O_RDWR | O_CREAT | kFlags, mode);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
         do {
@@ -73,6 +92,7 @@ Lock lockFolder(int& fd, std::string& why) {
         closeFd(fd);
         return Lock::Unavailable;
     }
+    if (st.st_uid == ::geteuid() && (st.st_mode & 07777) != mode) (void)::fchmod(fd, mode);
     int result;
     do {
         result = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -85,7 +105,96 @@ Lock lockFolder(int& fd, std::string& why) {
     return Lock::Unavailable;
 }
 
+std::string userWords(unsigned long uid) {
+    std::string words = "user " + std::to_string(uid);
+    if (const passwd* user = ::getpwuid(static_cast<uid_t>(uid)); user != nullptr && user->pw_name != nullptr) {
+        words += std::string(" (") + user->pw_name + ")";
+    }
+    return words;
+}
+
+// Who holds the folder's lock file: a process of this computer, as the
+// kernel lists it in /proc/locks, or else a game on another computer that
+// shares the folder (NFS carries the lock, not its holder).
+std::string lockHolder(const struct stat& lockFile) {
+    std::ifstream locks("/proc/locks");
+    char device[64];
+    std::snprintf(device, sizeof device, "%02x:%02x:%llu", major(lockFile.st_dev), minor(lockFile.st_dev),
+                  static_cast<unsigned long long>(lockFile.st_ino));
+    std::string line;
+    while (std::getline(locks, line)) {
+        // "1: FLOCK  ADVISORY  WRITE 4242 08:01:1234 0 EOF"
+        std::istringstream fields(line);
+        std::string number, kind, advisory, access, file;
+        long pid = 0;
+        if (!(fields >> number >> kind >> advisory >> access >> pid >> file)) continue;
+        // (NFS carries flock as a POSIX lock, and may list it so.)
+        if ((kind != "FLOCK" && kind != "POSIX") || file != device || pid <= 0) continue;
+        struct stat process {};
+        if (::stat(("/proc/" + std::to_string(pid)).c_str(), &process) != 0) continue;
+        if (process.st_uid == ::geteuid()) return "as process " + std::to_string(pid) + " of yours";
+        return "as process " + std::to_string(pid) + " of " + userWords(process.st_uid);
+    }
+    return "on another computer that shares the folder";
+}
+
+enum class Holder { ThisUser, SomeoneElse, Nobody };
+
+// Connects to a game's name without waiting: a full queue or a name that is
+// bound but not listening leaves fd at -1.
+int connectTo(const std::string& name) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return -1;
+    sockaddr_un address{};
+    const socklen_t length = abstractAddress(name, address);
+    int result;
+    do {
+        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) closeFd(fd);
+    return fd;
+}
+
+// Who listens on the name. A game binds its name and listens at once, so a
+// name that refuses a connection for a moment belongs to a game starting up;
+// one that keeps refusing is held by something that is no game of ours.
+Holder holderOfName(const std::string& name, std::string& who) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const int fd = connectTo(name);
+        if (fd >= 0) {
+            unsigned long uid = 0;
+            long pid = 0;
+            const bool known = peerOf(fd, uid, pid);
+            ::close(fd);
+            if (known && uid == ::geteuid()) return Holder::ThisUser;
+            who = known ? "process " + std::to_string(pid) + " of " + userWords(uid) : "an unknown process";
+            return Holder::SomeoneElse;
+        }
+        if (errno != ECONNREFUSED && errno != EAGAIN) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    who = "a process that does not answer";
+    return Holder::SomeoneElse;
+}
+
 }  // namespace
+
+bool peerOf(int fd, unsigned long& uid, long& pid) {
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 || size != sizeof credentials) {
+        return false;
+    }
+    uid = credentials.uid;
+    pid = credentials.pid;
+    return true;
+}
+
+std::string SingleGame::addressFor(unsigned long uid, unsigned long long device, unsigned long long inode) {
+    char name[96];
+    std::snprintf(name, sizeof name, "vornakka-%lu-%llx-%llx", uid, device, inode);
+    return name;
+}
 
 std::string showRequestLine(const std::string& token) {
     return "show " + (validToken(token) ? token : std::string("-")) + "\n";
@@ -119,14 +228,14 @@ SingleGame SingleGame::claim() {
         return game;
     }
     // The folder's identity rather than its path: a symbolic link or a bind
-    // mount leads to the same game.
-    char name[64];
-    std::snprintf(name, sizeof name, "vornakka-%llx-%llx", static_cast<unsigned long long>(folder.st_dev),
-                  static_cast<unsigned long long>(folder.st_ino));
-    game.address_ = name;
+    // mount leads to the same game. The user's id keeps the games of two
+    // users sharing a folder from meeting by name; the lock file keeps them
+    // apart.
+    game.address_ = addressFor(::geteuid(), static_cast<unsigned long long>(folder.st_dev),
+                               static_cast<unsigned long long>(folder.st_ino));
 
-    // The name first: taking it is atomic, and a start that finds it taken
-    // has touched nothing in the folder.
+    // The name first: taking it is atomic, and a start that finds its own
+    // user's game there has touched nothing in the folder.
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd >= 0) {
         sockaddr_un address{};
@@ -136,31 +245,48 @@ SingleGame SingleGame::claim() {
         } else {
             const int error = errno;
             closeFd(fd);
-            if (error == EADDRINUSE) {
+            std::string who;
+            if (error != EADDRINUSE) {
+                game.notes_ = "a later start cannot show this game (" + reason(error) + ")";
+            } else if (holderOfName(game.address_, who) == Holder::ThisUser) {
                 game.anotherGameRuns_ = true;
                 return game;
+            } else {
+                // Someone else took the name first. It counts for nothing:
+                // the lock file decides, and nothing is said to that process.
+                game.notes_ = "the game's name " + game.address_ + " is held by " + who +
+                              ", not by a game of yours; it is ignored, and a later start cannot bring this "
+                              "game to the front";
             }
-            game.notes_ = "a later start cannot show this game (" + reason(error) + ")";
         }
     } else {
         game.notes_ = "a later start cannot show this game (" + reason(errno) + ")";
     }
+    const bool named = game.listener_ >= 0;
+    if (!named) game.address_.clear();
 
     std::string why;
-    switch (lockFolder(game.lock_, why)) {
+    switch (lockFolder(folder, game.lock_, why)) {
         case Lock::Held:
             break;
-        case Lock::Busy:
+        case Lock::Busy: {
             // A game holds the folder without its name here: it runs on
-            // another computer that shares the folder. It cannot be shown.
+            // another computer that shares the folder, or for another user.
+            // It cannot be shown from here.
+            struct stat lockFile {};
+            game.elsewhere_ = ::stat(kLockFileName, &lockFile) == 0
+                                  ? lockHolder(lockFile)
+                                  : std::string("on another computer that shares the folder");
             closeFd(game.listener_);
             game.anotherGameRuns_ = true;
             game.address_.clear();
-            game.notes_.clear();
             break;
+        }
         case Lock::Unavailable:
             game.notes_ += (game.notes_.empty() ? "" : "; ") + std::string("no lock file ") + kLockFileName + " (" +
-                           why + "); the folder is kept by the game's name only";
+                           why + ")" +
+                           (named ? "; the folder is kept by the game's name only"
+                                  : "; nothing keeps a second game out of this folder");
             break;
     }
     return game;
@@ -171,7 +297,8 @@ SingleGame::SingleGame(SingleGame&& other) noexcept
       listener_(std::exchange(other.listener_, -1)),
       anotherGameRuns_(other.anotherGameRuns_),
       address_(std::move(other.address_)),
-      notes_(std::move(other.notes_)) {}
+      notes_(std::move(other.notes_)),
+      elsewhere_(std::move(other.elsewhere_)) {}
 
 SingleGame& SingleGame::operator=(SingleGame&& other) noexcept {
     if (this != &other) {
@@ -182,6 +309,7 @@ SingleGame& SingleGame::operator=(SingleGame&& other) noexcept {
         anotherGameRuns_ = other.anotherGameRuns_;
         address_ = std::move(other.address_);
         notes_ = std::move(other.notes_);
+        elsewhere_ = std::move(other.elsewhere_);
     }
     return *this;
 }
@@ -194,39 +322,42 @@ SingleGame::~SingleGame() {
 
 int SingleGame::takeListeningSocket() { return std::exchange(listener_, -1); }
 
-bool SingleGame::askToShowWindows(int timeoutMs) const {
-    if (address_.empty()) return false;
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    sockaddr_un address{};
-    const socklen_t length = abstractAddress(address_, address);
-    bool answered = false;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
-        const std::string line = showRequestLine(launchActivationToken());
-        if (::send(fd, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size())) {
-            // The answer comes once the running game's event loop has shown
-            // the windows; a game still starting up answers when it gets there.
-            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-            std::string reply;
-            char buffer[64];
-            while (reply.find('\n') == std::string::npos) {
-                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    until - std::chrono::steady_clock::now());
-                if (left.count() <= 0) break;
-                pollfd p{fd, POLLIN, 0};
-                const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
-                if (ready < 0 && errno == EINTR) continue;
-                if (ready <= 0) break;
-                const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-                if (got < 0 && errno == EINTR) continue;
-                if (got <= 0) break;
-                reply.append(buffer, static_cast<std::size_t>(got));
-            }
-            answered = reply == "shown\n";
+SingleGame::Answer SingleGame::askToShowWindows(int timeoutMs) const {
+    if (address_.empty()) return Answer::NoAnswer;
+    const int fd = connectTo(address_);
+    if (fd < 0) return Answer::NoAnswer;
+    // The game of this start's own user only: the name may have changed
+    // hands since it was looked at.
+    unsigned long uid = 0;
+    long pid = 0;
+    std::string reply;
+    const std::string line = showRequestLine(launchActivationToken());
+    if (peerOf(fd, uid, pid) && uid == ::geteuid() &&
+        ::send(fd, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size())) {
+        // The answer comes once the running game's event loop has shown the
+        // windows and seen what the desktop made of it; a game still starting
+        // up answers when it gets there.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        char buffer[64];
+        while (reply.find('\n') == std::string::npos && reply.size() < 64) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+            if (left.count() <= 0) break;
+            pollfd p{fd, POLLIN, 0};
+            const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready <= 0) break;
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (got <= 0) break;
+            reply.append(buffer, static_cast<std::size_t>(got));
         }
     }
     ::close(fd);
-    return answered;
+    if (reply == kAnswerShown) return Answer::Shown;
+    if (reply == kAnswerAttention) return Answer::AskedForAttention;
+    if (reply == kAnswerNotShown) return Answer::NotShown;
+    return Answer::NoAnswer;
 }
 
 }  // namespace vornakka

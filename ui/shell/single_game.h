@@ -6,17 +6,27 @@
 // process ends however it ends (a kill, a crash, a power cut leaves nothing
 // that blocks the next start):
 //   - a listening Unix socket in the abstract namespace, named after the
-//     folder's device and inode number. Binding it is atomic, so of two starts
-//     only one gets it; the other connects to it and asks the running game to
-//     show its windows. The abstract namespace leaves no file anywhere, and
-//     the name alone keeps a second game out of a folder where no lock file
-//     can be made (a read-only folder);
+//     player's user id and the folder's device and inode number. Binding it
+//     is atomic, so of two starts only one gets it; the other connects to it
+//     and asks the running game to show its windows. The abstract namespace
+//     leaves no file anywhere, and the name alone keeps a second game out of
+//     a folder where no lock file can be made (a read-only folder);
 //   - an exclusive flock() on ".vornakka.lock" in the game folder. It reaches
 //     games on other computers sharing the folder over NFS (Linux carries
 //     flock there as a whole-file lock), which the socket's name cannot.
 //     flock works on a file opened read-only too.
 // The lock file is never removed: removing it would let a game that opened the
 // old file and a game that made a new one both hold "the" lock.
+//
+// Any user of the computer can bind or connect to a name in the abstract
+// namespace: it has no owner and no permissions. So both sides ask the kernel
+// who is at the other end (SO_PEERCRED) and deal only with the player's own
+// user: a later start talks only to a game of its own user, and the running
+// game answers only its own user. A name held by anyone else counts for
+// nothing; the lock file decides then. The lock file can be opened only by
+// those who may change the folder (its owner, and the group or everyone when
+// the folder lets them write), so nobody else can hold it to keep the game
+// out.
 #pragma once
 
 #include <string>
@@ -38,9 +48,14 @@ public:
     ~SingleGame();
 
     // Another game runs in this folder. Also when the folder is locked but
-    // the name is free: that game runs on another computer sharing the
-    // folder and cannot be shown from here (address() is empty).
+    // no game of this user holds the name: that game runs on another
+    // computer sharing the folder, or for another user, and cannot be shown
+    // from here (address() is empty; elsewhere() says where it runs).
     bool anotherGameRuns() const { return anotherGameRuns_; }
+    // For a game that cannot be shown from here: who holds the lock file, in
+    // words ("on another computer sharing the folder", "by process 123 of
+    // user 1003").
+    const std::string& elsewhere() const { return elsewhere_; }
     // This game holds the lock file (not only the socket's name).
     bool holdsLockFile() const { return lock_ >= 0; }
     // Why the folder is guarded less than fully, or empty.
@@ -52,10 +67,22 @@ public:
     // the caller (-1 when there is none).
     int takeListeningSocket();
 
+    // What the running game did when a later start asked it to come forward.
+    enum class Answer {
+        Shown,             // its window is the active one now
+        AskedForAttention, // the desktop kept it back; it asks for attention
+        NotShown,          // the desktop kept it back and offers nothing else
+        NoAnswer,          // no game of this user answered in time
+    };
+
     // A later start: asks the running game to bring its windows to the front,
     // passing on this start's activation token (XDG_ACTIVATION_TOKEN, or
-    // DESKTOP_STARTUP_ID), and waits up to timeoutMs for it to answer.
-    bool askToShowWindows(int timeoutMs) const;
+    // DESKTOP_STARTUP_ID), and waits up to timeoutMs for it to answer. Only a
+    // game of this same user is asked: the token goes to no one else.
+    Answer askToShowWindows(int timeoutMs) const;
+
+    // The socket's name for a user's game in a folder.
+    static std::string addressFor(unsigned long uid, unsigned long long device, unsigned long long inode);
 
 private:
     SingleGame() = default;
@@ -65,7 +92,17 @@ private:
     bool anotherGameRuns_ = false;
     std::string address_;
     std::string notes_;
+    std::string elsewhere_;
 };
+
+// The words a running game answers a later start with, one line each.
+inline constexpr const char* kAnswerShown = "shown\n";
+inline constexpr const char* kAnswerAttention = "attention\n";
+inline constexpr const char* kAnswerNotShown = "not shown\n";
+
+// The user id of the process at the other end of a connected Unix socket, and
+// its process id; false when the kernel cannot say.
+bool peerOf(int fd, unsigned long& uid, long& pid);
 
 // The line a later start sends: "show" and the token, or "show -".
 std::string showRequestLine(const std::string& token);

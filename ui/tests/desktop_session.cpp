@@ -139,8 +139,10 @@ bool haveProgram(const std::string& name) {
 
 // ---------------------------------------------------------------- folders
 
+// Under /tmp whatever the build folder's path or TMPDIR: the servers' sockets
+// live in here, and a Unix socket's path may be 107 bytes at most.
 PrivateFolder::PrivateFolder(const std::string& prefix) {
-    std::string pattern = (fs::current_path() / (prefix + "-XXXXXX")).string();
+    std::string pattern = "/tmp/vornakka-" + prefix + "-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make " + pattern);
     path_ = pattern;
 }
@@ -370,7 +372,12 @@ int runDesktopTests(int& argc, char** argv, const Environment* session, const st
     if (session != nullptr) {
         applyEnvironment(*session);
     } else {
-        std::printf("Skipping: %s\n", skipReason.c_str());
+        // In CI the tests run, on no display, and fail with the reason.
+        if (const char* ci = std::getenv("CI"); ci != nullptr && std::strcmp(ci, "true") == 0) {
+            std::printf("Not run in CI (CI=true): %s\n", skipReason.c_str());
+        } else {
+            std::printf("Skipping: %s\n", skipReason.c_str());
+        }
         applyEnvironment({{"QT_QPA_PLATFORM", "offscreen"}});
     }
     setenv("ALSOFT_DRIVERS", "null", 0);

@@ -1,8 +1,9 @@
 // The display servers, window managers and compositors that the desktop
 // tests start for themselves: a free display or a socket of their own, every
-// file in a private folder under the working directory, and every process
-// stopped by its id (with whatever it started in turn) when the test ends.
-// Nothing is left in /tmp or in the home folder.
+// file in a private 0700 folder under /tmp (short paths, wherever the clone
+// is), and every process stopped by its id (with whatever it started in turn)
+// when the test ends. The folders are removed; nothing is left in /tmp or in
+// the home folder.
 #pragma once
 
 #include <sys/types.h>
@@ -19,7 +20,7 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 // True when the program is found in PATH.
 bool haveProgram(const std::string& name);
 
-// A 0700 folder made under the working directory, removed with all it holds.
+// A 0700 folder made under /tmp, removed with all it holds.
 class PrivateFolder {
 public:
     explicit PrivateFolder(const std::string& prefix);
@@ -93,7 +94,8 @@ void applyEnvironment(const Environment& env);
 
 // Runs the tests in an application prepared as the game's: on the session's
 // display (its environment applied) when there is a session, otherwise
-// offscreen with the reason printed ("Skipping: ..."), where every test skips.
+// offscreen with the reason printed ("Skipping: ..."), where every test skips
+// (and in CI fails: "Not run in CI ...").
 int runDesktopTests(int& argc, char** argv, const Environment* session, const std::string& skipReason);
 
 // Runs a program to its end and returns its standard output ("" when it

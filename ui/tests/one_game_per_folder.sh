@@ -3,11 +3,13 @@
 # window manager: a second start on a folder shows the running game and ends
 # at once without a window of its own; games in two folders run side by side;
 # a killed game does not block the next start; a read-only folder still plays,
-# one game at a time.
-# Usage: one_game_per_folder.sh PROGRAM ASSETS_DIR
+# one game at a time; and (as root) a process of another user can neither
+# keep the game from starting nor raise its windows.
+# Usage: one_game_per_folder.sh PROGRAM ASSETS_DIR GUARD_PROBE
 set -euo pipefail
 program=$1
 assets=$2
+probe=$3
 export ALSOFT_DRIVERS=null
 unset QT_QPA_PLATFORM XDG_ACTIVATION_TOKEN DESKTOP_STARTUP_ID
 
@@ -21,7 +23,16 @@ fail() {
   failures=$((failures + 1))
 }
 
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/vornakka-onegame.XXXXXX")
+# In CI every part must run: a part that cannot is a failure there.
+skip() {
+  if [[ ${CI:-} == true ]]; then
+    fail "not run in CI: $*"
+  else
+    echo "SKIP: $*"
+  fi
+}
+
+scratch=$(mktemp -d /tmp/vornakka-onegame.XXXXXX)
 chmod 755 "$scratch"
 pids=()
 cleanup() {
@@ -36,8 +47,10 @@ trap cleanup EXIT
 # The program is copied to where an unprivileged user can run it (its
 # pictures travel inside it).
 cp "$program" "$scratch/vornakka"
-chmod 755 "$scratch/vornakka"
+cp "$probe" "$scratch/guard_probe"
+chmod 755 "$scratch/vornakka" "$scratch/guard_probe"
 program=$scratch/vornakka
+probe=$scratch/guard_probe
 
 make_folder() {
   mkdir -p "$1"
@@ -108,10 +121,13 @@ second_start() {
   ((ms < 3000)) || fail "$what: the second start took $ms ms"
   grep -q "already runs in this folder" "$scratch/second.out" ||
     fail "$what: the second start did not say why it ended: $(cat "$scratch/second.out")"
+  # What it says must be what happened: under openbox the game comes forward.
+  local said=${expect_said:-it was brought to the front}
+  grep -q "$said" "$scratch/second.out" || fail "$what: the second start did not say \"$said\": $(cat "$scratch/second.out")"
   sleep 0.5
   after=$(all_game_windows | sort)
   [[ $before == "$after" ]] || fail "$what: the game windows changed from [$before] to [$after]"
-  echo "$what: the second start ended in $ms ms"
+  echo "$what: the second start ended in $ms ms: $(cat "$scratch/second.out")"
 }
 
 expect_in_front() {
@@ -120,7 +136,10 @@ expect_in_front() {
     [[ $(top_window) == "$window" && $(active_window) == "$window" ]] && return
     sleep 0.1
   done
-  fail "$what: $window is not on top and active (top $(top_window), active $(active_window))"
+  fail "$what: $window is not on top and active (top $(top_window), active $(active_window)); stacking: $(
+    for w in $(xprop -root _NET_CLIENT_LIST_STACKING | sed -n 's/.*# //p' | tr -d ','); do
+      echo -n "$w pid $(xprop -id "$w" _NET_WM_PID | sed 's/.*= //') $(xprop -id "$w" WM_NAME | sed 's/.*= //'); "
+    done)"
 }
 
 a=$scratch/folder-a
@@ -156,7 +175,7 @@ expect_in_front "$b_window" "folder b, no display"
 kill -KILL "$a_pid"
 wait "$a_pid" 2>/dev/null || true
 start_game "$a" "$scratch/a2.log"
-a_window=$game_window
+a_pid=$game_pid a_window=$game_window
 second_start "$a" "folder a after a kill"
 expect_in_front "$a_window" "folder a after a kill"
 
@@ -177,18 +196,77 @@ if (($(id -u) == 0)); then
 fi
 if touch "$c/.probe" 2>/dev/null && ((${#as_user[@]} == 0)); then
   rm -f "$c/.probe"
-  echo "SKIP: the read-only folder can be written to here; its part is not checked"
+  skip "the read-only folder can be written to here; its part is not checked"
 else
   start_game "$c" "$scratch/c.log" "${as_user[@]}"
-  c_window=$game_window
+  c_pid=$game_pid c_window=$game_window
   [[ ! -e $c/.vornakka.lock ]] || fail "a lock file appeared in the read-only folder"
   grep -q "kept by the game's name only" "$scratch/c.log" || fail "no note about the read-only folder: $(cat "$scratch/c.log")"
   second_start "$c" "read-only folder" "${as_user[@]}"
   expect_in_front "$c_window" "read-only folder"
-  # A user who could write there still meets the running game by its name.
+  # Another user's game there is a game of its own: the name of nobody's
+  # game does not keep root's out.
   if ((${#as_user[@]} > 0)); then
-    second_start "$c" "read-only folder, as root"
+    start_game "$c" "$scratch/c-root.log"
+    [[ -n $game_window ]] && echo "read-only folder: root's game plays beside nobody's"
+    kill "$game_pid" 2>/dev/null || true
+    wait "$game_pid" 2>/dev/null || true
   fi
+  # Its game ends here: its window (and the box that says nothing can be
+  # saved there) would stay above the games of the next part.
+  kill "$c_pid" 2>/dev/null || true
+  wait "$c_pid" 2>/dev/null || true
+fi
+
+# 6. Another user against the player's games: a squatter that took the name
+#    of the player's game first, and a stranger asking a running game to come
+#    forward. Only root can play another user here.
+if (($(id -u) != 0)) || ! setpriv --reuid=65534 --regid=65534 --clear-groups true 2>/dev/null; then
+  skip "cannot run a process as another user (needs root and setpriv); the squatter part is not checked"
+else
+  stranger=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  echo "--- a squatter and a stranger (uid 65534) against the player's games (uid 0) ---"
+  d=$scratch/folder-d
+  make_folder "$d"
+  # The lock file a game of the player left there.
+  (umask 077 && : >"$d/.vornakka.lock")
+  "${stranger[@]}" "$probe" squat "$d" 0 >"$scratch/squat.log" 2>&1 &
+  squat_pid=$!
+  pids+=("$squat_pid")
+  for _ in $(seq 50); do grep -q "holds the name" "$scratch/squat.log" && break; sleep 0.1; done
+  cat "$scratch/squat.log"
+  grep -q "the lock file: HOLDS IT" "$scratch/squat.log" && fail "the squatter holds the player's lock file"
+  start_game "$d" "$scratch/d.log"
+  d_pid=$game_pid d_window=$game_window
+  echo "player's game in folder d: $([[ -n $d_window ]] && echo "started, window $d_window" || echo "NOT started")"
+  echo "player's game said: $(cat "$scratch/d.log")"
+  grep -q "is held by process [0-9]* of user 65534" "$scratch/d.log" ||
+    fail "the game did not say who holds its name: $(cat "$scratch/d.log")"
+  sleep 0.5
+  kill -0 "$d_pid" 2>/dev/null || fail "the player's game ended beside the squatter"
+  expect_said="as process $d_pid of yours; it cannot be brought to the front" \
+    second_start "$d" "folder d, name squatted"
+  sleep 0.3
+  cat "$scratch/squat.log" | sed -n '2,$p'
+  # The start looks at who holds the name (a connection, nothing sent) and
+  # sends that process nothing: no request, no activation token.
+  grep -q 'it sent "' "$scratch/squat.log" && fail "the player's start sent the squatter a request"
+  kill "$squat_pid" 2>/dev/null || true
+  kill "$d_pid" 2>/dev/null || true
+  wait "$d_pid" 2>/dev/null || true
+
+  # A stranger asks folder a's game to come forward while folder b's game is
+  # in front: no answer, and b's game stays in front.
+  second_start "$b" "folder b, before the stranger"
+  expect_in_front "$b_window" "folder b, before the stranger"
+  "${stranger[@]}" "$probe" ask "$a" 0 | tee "$scratch/ask.log"
+  grep -q 'answered nothing' "$scratch/ask.log" || fail "the game answered another user: $(cat "$scratch/ask.log")"
+  sleep 1
+  [[ $(top_window) == "$b_window" && $(active_window) == "$b_window" ]] ||
+    fail "the stranger's request raised a window (top $(top_window), active $(active_window))"
+  kill -0 "$a_pid" 2>/dev/null || fail "folder a's game ended after the stranger's request"
+  echo "the stranger's request: top window $(top_window), still folder b's game $b_window"
+  echo "--- end of the squatter and the stranger ---"
 fi
 
 if ((failures > 0)); then

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <cstddef>
 #include <cstring>
 #include <future>
+#include <string>
 
 #include "Nimi/nimi.h"
 #include "Vorna/vorna.h"
@@ -33,11 +35,35 @@ TEST(SingleGameTest, AFolderHeldElsewhereOrWithoutAUsableLockFile) {
         ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
         SingleGame start = SingleGame::claim();
         EXPECT_TRUE(start.anotherGameRuns());
-        EXPECT_FALSE(start.askToShowWindows(100));
+        // The kernel names the holder when it runs on this computer.
+        EXPECT_EQ(start.elsewhere(), "as process " + std::to_string(::getpid()) + " of yours");
+        EXPECT_EQ(start.askToShowWindows(100), SingleGame::Answer::NoAnswer);
         EXPECT_EQ(start.takeListeningSocket(), -1);
         ::close(held);
         // Nothing of the refused start lingers: the next one plays.
         EXPECT_FALSE(SingleGame::claim().anotherGameRuns());
+    }
+    {
+        // Only those who may change the folder can open its lock file (and
+        // so hold it): a lock file an older game left open to everyone is
+        // closed to them, and a folder the group may write shares it.
+        GameFolder folder;
+        ASSERT_EQ(::chmod(".", 0755), 0);
+        const int old = ::open(SingleGame::kLockFileName, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(old, 0);
+        ::close(old);
+        ASSERT_EQ(::chmod(SingleGame::kLockFileName, 0666), 0);
+        struct stat lockFile {};
+        {
+            const SingleGame game = SingleGame::claim();
+            ASSERT_TRUE(game.holdsLockFile());
+            ASSERT_EQ(::stat(SingleGame::kLockFileName, &lockFile), 0);
+            EXPECT_EQ(lockFile.st_mode & 07777, 0600u);
+        }
+        ASSERT_EQ(::chmod(".", 0775), 0);
+        const SingleGame game = SingleGame::claim();
+        ASSERT_EQ(::stat(SingleGame::kLockFileName, &lockFile), 0);
+        EXPECT_EQ(lockFile.st_mode & 07777, 0660u);
     }
     GameFolder folder;
     // A lock file that is a link is not followed; the name alone keeps a
@@ -101,7 +127,7 @@ TEST_F(ShowRequestsTest, ALaterStartBringsTheWindowsToTheFront) {
     auto asked = std::async(std::launch::async, [&] { return later.askToShowWindows(5000); });
     ASSERT_TRUE(ready(asked));
     ::unsetenv("XDG_ACTIVATION_TOKEN");
-    EXPECT_TRUE(asked.get());
+    EXPECT_EQ(asked.get(), SingleGame::Answer::Shown);
     EXPECT_EQ(requests.answered(), 1);
     EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &machineWindow(); }, 2000));
 
@@ -112,7 +138,7 @@ TEST_F(ShowRequestsTest, ALaterStartBringsTheWindowsToTheFront) {
     ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &other; }, 2000));
     auto again = std::async(std::launch::async, [&] { return later.askToShowWindows(5000); });
     ASSERT_TRUE(ready(again));
-    EXPECT_TRUE(again.get());
+    EXPECT_EQ(again.get(), SingleGame::Answer::Shown);
     EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &game->form3(); }, 2000));
 
     // What is no request is dropped unanswered, and the game goes on.
@@ -125,6 +151,22 @@ TEST_F(ShowRequestsTest, ALaterStartBringsTheWindowsToTheFront) {
     auto last = std::async(std::launch::async, [&] { return talkTo(running.address(), "show -\n"); });
     ASSERT_TRUE(ready(last));
     EXPECT_EQ(last.get(), "shown\n");
+}
+
+TEST(ShowRequestsAnswer, AGameTheDesktopKeepsBackSaysSo) {
+    // No window of the game can become the active one (none is shown, as
+    // on a desktop that refuses): after its wait the game answers so, and
+    // the later start hears it.
+    GameFolder folder;
+    for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
+    SingleGame running = SingleGame::claim();
+    ShowRequests requests(running.takeListeningSocket());
+    SingleGame later = SingleGame::claim();
+    ASSERT_TRUE(later.anotherGameRuns());
+    auto asked = std::async(std::launch::async, [&] { return later.askToShowWindows(5000); });
+    ASSERT_TRUE(ready(asked));
+    EXPECT_EQ(asked.get(), SingleGame::Answer::NotShown);
+    EXPECT_EQ(requests.answered(), 1);
 }
 
 }  // namespace
