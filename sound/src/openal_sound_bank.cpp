@@ -3,6 +3,7 @@
 #include <al.h>
 #include <alc.h>
 #include <alext.h>
+#include <efx.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "vornakka/audio_setup.h"
 #include "vornakka/failure.h"
 #include "wave_decoder.h"
 
@@ -84,6 +86,7 @@ public:
     }
 
     bool paused() const { return paused_; }
+    bool canPause() const { return pause_ != nullptr; }
 
     // Before any source is started.
     void wake() {
@@ -143,19 +146,15 @@ private:
     AudioDevice() {
         device_ = alcOpenDevice(nullptr);
         if (device_ == nullptr) {
-            // OpenAL's code here is vague ("Out of Memory" when there is no
-            // sound card at all), so say plainly what failed and add its text.
-            std::string message = "No audio output device could be opened";
-            const ALCenum error = alcGetError(nullptr);
-            if (error != ALC_NO_ERROR) {
-                const ALCchar* text = alcGetString(nullptr, error);
-                message += " (OpenAL: ";
-                message += text != nullptr && *text != '\0' ? text : kUnknownError;
-                message += ")";
-            }
-            throw MediaError(message + ".");
+            // OpenAL's own code says little ("Out of Memory" where a back-end
+            // started but found no device, "Invalid Value" where none was
+            // left to start): say what was tried and why it gave no sound.
+            throw MediaError(noAudioDeviceMessage(alcGetError(nullptr) == ALC_OUT_OF_MEMORY));
         }
-        context_ = alcCreateContext(device_, nullptr);
+        // The game plays its cues as they are, with no effects: no auxiliary
+        // sends, which spares every voice OpenAL prepares their buffers.
+        const ALCint attributes[] = {ALC_MAX_AUXILIARY_SENDS, 0, 0};
+        context_ = alcCreateContext(device_, attributes);
         if (context_ == nullptr || alcMakeContextCurrent(context_) == ALC_FALSE) {
             const ALCchar* text = alcGetString(device_, alcGetError(device_));
             std::string message = text != nullptr && *text != '\0' ? text : kUnknownError;
@@ -287,8 +286,10 @@ void OpenAlSoundBank::stop(SoundCue cue) {
     if (impl_->state(cue) == AL_PLAYING) alSourcePause(p.source);
 }
 
-void OpenAlSoundBank::idleCheck() {
-    if (impl_->device && impl_->idlePause) impl_->device->pauseIfIdle(false);
+bool OpenAlSoundBank::idleCheck() {
+    if (!impl_->device || !impl_->idlePause) return false;
+    impl_->device->pauseIfIdle(false);
+    return impl_->device->canPause() && !impl_->device->paused();
 }
 
 void OpenAlSoundBank::setIdlePause(bool enabled) {
