@@ -28,6 +28,30 @@ std::string alText(ALenum error) {
     return text != nullptr && *text != '\0' ? text : kUnknownError;
 }
 
+// An OpenAL buffer holding the whole sound. Needs a current context.
+ALuint makeBuffer(const detail::DecodedSound& sound) {
+    alGetError();  // start from a clean error state
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    ALenum error = alGetError();
+    if (error != AL_NO_ERROR) throw MediaError(alText(error));
+    alBufferData(buffer, sound.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, sound.samples.data(),
+                 static_cast<ALsizei>(sound.samples.size() * sizeof(std::int16_t)), sound.sampleRate);
+    error = alGetError();
+    if (error != AL_NO_ERROR) {
+        alDeleteBuffers(1, &buffer);
+        throw MediaError(alText(error));
+    }
+    return buffer;
+}
+
+// A cue's buffer made ready by the warm-up.
+struct PreparedCue {
+    ALuint buffer = 0;
+    int sampleRate = 0;
+    std::int64_t frames = 0;
+};
+
 // The one output device and context of the process. Every open player's
 // source is registered here, so that the idle check sees all of them, whichever
 // bank owns them.
@@ -56,9 +80,19 @@ public:
     static std::uint64_t warmUp() {
         const std::lock_guard<std::mutex> lock(pending().mutex);
         if (!shared().expired() || pending().opening.valid()) return 0;
-        pending().opening =
-            std::async(std::launch::async, [] { return std::shared_ptr<AudioDevice>(new AudioDevice()); }).share();
+        pending().opening = std::async(std::launch::async, [] {
+                                auto device = std::shared_ptr<AudioDevice>(new AudioDevice());
+                                device->prepareCues();
+                                return device;
+                            }).share();
         return ++pending().number;
+    }
+
+    // True while a warm-up has a device coming that no bank has taken.
+    static bool warmingUp() {
+        if (!shared().expired()) return false;
+        const std::lock_guard<std::mutex> lock(pending().mutex);
+        return pending().opening.valid();
     }
 
     // Waits for the warm-up to end; a device nobody took is closed.
@@ -73,12 +107,32 @@ public:
     }
 
     ~AudioDevice() {
+        for (auto& cue : prepared_) {
+            if (cue) alDeleteBuffers(1, &cue->buffer);
+        }
         alcMakeContextCurrent(nullptr);
         alcDestroyContext(context_);
         alcCloseDevice(device_);
     }
     AudioDevice(const AudioDevice&) = delete;
     AudioDevice& operator=(const AudioDevice&) = delete;
+
+    // On the warm-up's helper thread, while the program's first thread
+    // starts Qt: every cue whose file can be read is decoded into a buffer
+    // of its own, for open() to take. A file that cannot be read is left to
+    // open(), which reads it again and says why.
+    void prepareCues() {
+        for (std::size_t i = 0; i < prepared_.size(); ++i) {
+            try {
+                const detail::DecodedSound sound = detail::decodeSoundFile(soundCueFile(static_cast<SoundCue>(i)));
+                prepared_[i] = PreparedCue{makeBuffer(sound), sound.sampleRate, sound.frames};
+            } catch (const MediaError&) {
+            }
+        }
+    }
+    std::optional<PreparedCue> takePrepared(SoundCue cue) {
+        return std::exchange(prepared_[static_cast<std::size_t>(cue)], std::nullopt);
+    }
 
     void add(ALuint source) { sources_.push_back(source); }
     void remove(ALuint source) {
@@ -178,6 +232,7 @@ private:
     bool soundedSincePause_ = false;
     std::optional<std::chrono::steady_clock::time_point> silentSince_;
     std::vector<ALuint> sources_;
+    std::array<std::optional<PreparedCue>, kSoundCueCount> prepared_{};
 };
 
 struct Player {
@@ -224,22 +279,27 @@ void OpenAlSoundBank::open(SoundCue cue) {
     Player& p = impl_->player(cue);
     if (p.open) return;
 
-    const detail::DecodedSound sound = detail::decodeSoundFile(soundCueFile(cue));
-    if (!impl_->device) impl_->device = AudioDevice::acquire();
-
-    alGetError();  // start from a clean error state
-    ALuint buffer = 0;
-    alGenBuffers(1, &buffer);
-    ALenum error = alGetError();
-    if (error != AL_NO_ERROR) throw MediaError(alText(error));
-    alBufferData(buffer, sound.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, sound.samples.data(),
-                 static_cast<ALsizei>(sound.samples.size() * sizeof(std::int16_t)), sound.sampleRate);
-    ALuint source = 0;
-    error = alGetError();
-    if (error == AL_NO_ERROR) {
-        alGenSources(1, &source);
-        error = alGetError();
+    std::optional<PreparedCue> prepared;
+    std::optional<detail::DecodedSound> sound;
+    if (!impl_->device && AudioDevice::warmingUp()) {
+        try {
+            impl_->device = AudioDevice::acquire();
+        } catch (const MediaError&) {
+            detail::decodeSoundFile(soundCueFile(cue));  // a file that cannot be read is still named first
+            throw;
+        }
     }
+    if (impl_->device) prepared = impl_->device->takePrepared(cue);
+    if (!prepared) {
+        sound = detail::decodeSoundFile(soundCueFile(cue));
+        if (!impl_->device) impl_->device = AudioDevice::acquire();
+    }
+
+    ALuint buffer = prepared ? prepared->buffer : makeBuffer(*sound);
+    ALuint source = 0;
+    alGetError();
+    alGenSources(1, &source);
+    ALenum error = alGetError();
     if (error == AL_NO_ERROR) {
         // Game sounds are not placed in space: play them as they are.
         alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
@@ -257,8 +317,8 @@ void OpenAlSoundBank::open(SoundCue cue) {
 
     p.buffer = buffer;
     p.source = source;
-    p.sampleRate = sound.sampleRate;
-    p.frames = sound.frames;
+    p.sampleRate = prepared ? prepared->sampleRate : sound->sampleRate;
+    p.frames = prepared ? prepared->frames : sound->frames;
     p.open = true;
     impl_->device->add(source);
     if (impl_->idlePause) impl_->device->pauseIfIdle(true);

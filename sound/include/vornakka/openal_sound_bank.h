@@ -6,7 +6,8 @@
 //   libsndfile, decodes all of it to 16-bit PCM (mono stays mono, stereo stays
 //   stereo, more channels are mixed down to mono) and hands it to an OpenAL
 //   buffer played by a source of the cue's own. All file I/O and decoding
-//   happen here, so play and stop never wait for the disk.
+//   happen here (or on the warm-up's helper thread, below), so play and stop
+//   never wait for the disk.
 // - A file that cannot be used fails open with MediaError carrying
 //   libsndfile's own text: "System error : No such file or directory.",
 //   "Format not recognised." and so on. A wave whose sound data are shorter
@@ -17,7 +18,11 @@
 //   Opening them takes tens of milliseconds (OpenAL builds its mixer), so a
 //   program can start that early on a helper thread with a DeviceWarmUp while
 //   it builds its windows; the first open() then waits for it and throws its
-//   failure, if any, just as if it had opened the device itself.
+//   failure, if any, just as if it had opened the device itself. The warm-up
+//   also decodes every cue file it can read (relative to the working
+//   directory) into a buffer, which open() takes instead of reading the file
+//   again; a file the warm-up could not read is read by open(), which throws
+//   libsndfile's text as always.
 //   No audio device gives MediaError "No sound output device was found.",
 //   followed by the back-ends OpenAL Soft tried and why each gave no sound.
 //   The context asks for no auxiliary sends (the game uses no effects),
