@@ -450,7 +450,7 @@ int gambleBeat(int doubleUps) {
     figure("gamble timer, worst tick off its 50 ms beat", asleep.worstOffBeatMs, "ms", awake.worstOffBeatMs,
            "<= 2.5 ms (the coarse timer's 5 %) beyond the baseline");
     figure("gamble timer, guess to the column's first move, worst", asleep.worstFirstMoveMs, "ms",
-           awake.worstFirstMoveMs, "<= 50 ms");
+           awake.worstFirstMoveMs, "<= 52.5 ms (a period and the coarse timer's 5 %)");
     std::printf("double-ups whose tick count differed from steps + 1: %d (baseline %d)\n", asleep.wrongTickCounts,
                 awake.wrongTickCounts);
     return asleep.wrongTickCounts == 0 ? 0 : 1;
