@@ -77,12 +77,13 @@ if [[ $what == all || $what == gui ]]; then
 
   # The game as a desktop runs it: OpenAL Soft picks the sound server itself
   # (ALSOFT_DRIVERS unset); the bare window needs no sound and is the same.
+  gui_bench=$(cd "$build" && pwd)/bench/gui_bench
   for server in pipewire pulseaudio; do
     echo
     echo "== the windows with a private headless $server, offscreen"
     status=0
     BENCH_SOUND_SERVER=$server QT_QPA_PLATFORM=offscreen sound/tests/with_sound_server.sh "$server" \
-      bash -c 'unset ALSOFT_DRIVERS; "$0" startup 7 && "$0" idle 10' "$PWD/$build/bench/gui_bench" 2>&1 | quiet \
+      bash -c 'unset ALSOFT_DRIVERS; "$0" startup 7 && "$0" idle 10' "$gui_bench" 2>&1 | quiet \
       || status=$?
     [[ $status -eq 0 ]] || echo "$server: not measured (status $status; tools/deps.sh test installs it)"
   done
