@@ -5,9 +5,12 @@
 #   bench/run.sh [all|core|gui|odds]      (default: all)
 #
 #   core  spins per second of the slot machine on its own (Google Benchmark)
-#   gui   the real windows beside bare Qt windows: reel timer, CPU per reel
-#         tick, idle CPU, start-up to first paint and peak RSS; offscreen and
-#         under Xvfb
+#   gui   the real windows beside bare Qt windows: reel timer, the gamble
+#         timer's beat across its sleeps, CPU per reel tick, idle CPU and
+#         wake-ups, start-up to first paint and peak RSS; offscreen and under
+#         Xvfb; then start-up, RSS and idle wake-ups with a desktop's sound
+#         server (a private headless PipeWire with pipewire-pulse, and a
+#         private PulseAudio) instead of OpenAL's silent device
 #   odds  the odds program with its 10 million simulated spins; rewrites
 #         docs/odds.md
 #
@@ -35,6 +38,7 @@ echo "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 gui_figures() {
   "$build/bench/gui_bench" reel-timer 600
+  "$build/bench/gui_bench" gamble-beat 12
   "$build/bench/gui_bench" tick-cpu 2000
   "$build/bench/gui_bench" idle 10
   "$build/bench/gui_bench" startup 7
@@ -70,6 +74,19 @@ if [[ $what == all || $what == gui ]]; then
   else
     echo "Xvfb is not installed (apt-get install xvfb): skipped"
   fi
+
+  # The game as a desktop runs it: OpenAL Soft picks the sound server itself
+  # (ALSOFT_DRIVERS unset); the bare window needs no sound and is the same.
+  gui_bench=$(cd "$build" && pwd)/bench/gui_bench
+  for server in pipewire pulseaudio; do
+    echo
+    echo "== the windows with a private headless $server, offscreen"
+    status=0
+    BENCH_SOUND_SERVER=$server QT_QPA_PLATFORM=offscreen sound/tests/with_sound_server.sh "$server" \
+      bash -c 'unset ALSOFT_DRIVERS; "$0" startup 7 && "$0" idle 10' "$gui_bench" 2>&1 | quiet \
+      || status=$?
+    [[ $status -eq 0 ]] || echo "$server: not measured (status $status; tools/deps.sh test installs it)"
+  done
 fi
 
 if [[ $what == all || $what == odds ]]; then

@@ -9,6 +9,7 @@
 #include "shell/single_game.h"
 #include "shell/sound_players.h"
 #include "shell/system_clock.h"
+#include "vornakka/audio_setup.h"
 
 namespace {
 
@@ -56,7 +57,10 @@ int main(int argc, char** argv) {
     }
     if (!single.notes().empty()) std::fprintf(stderr, "vornakka: %s\n", single.notes().c_str());
 
-    // The audio device opens while Qt starts and the windows are built.
+    // How the sound server shows the game, and OpenAL Soft's back-ends;
+    // before any thread starts. The audio device then opens while Qt starts
+    // and the windows are built.
+    vornakka::prepareAudioEnvironment();
     const vornakka::OpenAlSoundBank::DeviceWarmUp audio;
     QApplication app(argc, argv);
     const vornakka::ShowRequests requests(single.takeListeningSocket());

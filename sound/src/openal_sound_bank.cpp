@@ -3,6 +3,7 @@
 #include <al.h>
 #include <alc.h>
 #include <alext.h>
+#include <efx.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "vornakka/audio_setup.h"
 #include "vornakka/failure.h"
 #include "wave_decoder.h"
 
@@ -25,6 +27,30 @@ std::string alText(ALenum error) {
     const ALchar* text = alGetString(error);
     return text != nullptr && *text != '\0' ? text : kUnknownError;
 }
+
+// An OpenAL buffer holding the whole sound. Needs a current context.
+ALuint makeBuffer(const detail::DecodedSound& sound) {
+    alGetError();  // start from a clean error state
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    ALenum error = alGetError();
+    if (error != AL_NO_ERROR) throw MediaError(alText(error));
+    alBufferData(buffer, sound.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, sound.samples.data(),
+                 static_cast<ALsizei>(sound.samples.size() * sizeof(std::int16_t)), sound.sampleRate);
+    error = alGetError();
+    if (error != AL_NO_ERROR) {
+        alDeleteBuffers(1, &buffer);
+        throw MediaError(alText(error));
+    }
+    return buffer;
+}
+
+// A cue's buffer made ready by the warm-up.
+struct PreparedCue {
+    ALuint buffer = 0;
+    int sampleRate = 0;
+    std::int64_t frames = 0;
+};
 
 // The one output device and context of the process. Every open player's
 // source is registered here, so that the idle check sees all of them, whichever
@@ -54,9 +80,19 @@ public:
     static std::uint64_t warmUp() {
         const std::lock_guard<std::mutex> lock(pending().mutex);
         if (!shared().expired() || pending().opening.valid()) return 0;
-        pending().opening =
-            std::async(std::launch::async, [] { return std::shared_ptr<AudioDevice>(new AudioDevice()); }).share();
+        pending().opening = std::async(std::launch::async, [] {
+                                auto device = std::shared_ptr<AudioDevice>(new AudioDevice());
+                                device->prepareCues();
+                                return device;
+                            }).share();
         return ++pending().number;
+    }
+
+    // True while a warm-up has a device coming that no bank has taken.
+    static bool warmingUp() {
+        if (!shared().expired()) return false;
+        const std::lock_guard<std::mutex> lock(pending().mutex);
+        return pending().opening.valid();
     }
 
     // Waits for the warm-up to end; a device nobody took is closed.
@@ -71,6 +107,9 @@ public:
     }
 
     ~AudioDevice() {
+        for (auto& cue : prepared_) {
+            if (cue) alDeleteBuffers(1, &cue->buffer);
+        }
         alcMakeContextCurrent(nullptr);
         alcDestroyContext(context_);
         alcCloseDevice(device_);
@@ -78,12 +117,30 @@ public:
     AudioDevice(const AudioDevice&) = delete;
     AudioDevice& operator=(const AudioDevice&) = delete;
 
+    // On the warm-up's helper thread, while the program's first thread
+    // starts Qt: every cue whose file can be read is decoded into a buffer
+    // of its own, for open() to take. A file that cannot be read is left to
+    // open(), which reads it again and says why.
+    void prepareCues() {
+        for (std::size_t i = 0; i < prepared_.size(); ++i) {
+            try {
+                const detail::DecodedSound sound = detail::decodeSoundFile(soundCueFile(static_cast<SoundCue>(i)));
+                prepared_[i] = PreparedCue{makeBuffer(sound), sound.sampleRate, sound.frames};
+            } catch (const MediaError&) {
+            }
+        }
+    }
+    std::optional<PreparedCue> takePrepared(SoundCue cue) {
+        return std::exchange(prepared_[static_cast<std::size_t>(cue)], std::nullopt);
+    }
+
     void add(ALuint source) { sources_.push_back(source); }
     void remove(ALuint source) {
         sources_.erase(std::remove(sources_.begin(), sources_.end(), source), sources_.end());
     }
 
     bool paused() const { return paused_; }
+    bool canPause() const { return pause_ != nullptr; }
 
     // Before any source is started.
     void wake() {
@@ -143,19 +200,15 @@ private:
     AudioDevice() {
         device_ = alcOpenDevice(nullptr);
         if (device_ == nullptr) {
-            // OpenAL's code here is vague ("Out of Memory" when there is no
-            // sound card at all), so say plainly what failed and add its text.
-            std::string message = "No audio output device could be opened";
-            const ALCenum error = alcGetError(nullptr);
-            if (error != ALC_NO_ERROR) {
-                const ALCchar* text = alcGetString(nullptr, error);
-                message += " (OpenAL: ";
-                message += text != nullptr && *text != '\0' ? text : kUnknownError;
-                message += ")";
-            }
-            throw MediaError(message + ".");
+            // OpenAL's own code says little ("Out of Memory" where a back-end
+            // started but found no device, "Invalid Value" where none was
+            // left to start): say what was tried and why it gave no sound.
+            throw MediaError(noAudioDeviceMessage(alcGetError(nullptr) == ALC_OUT_OF_MEMORY));
         }
-        context_ = alcCreateContext(device_, nullptr);
+        // The game plays its cues as they are, with no effects: no auxiliary
+        // sends, which spares every voice OpenAL prepares their buffers.
+        const ALCint attributes[] = {ALC_MAX_AUXILIARY_SENDS, 0, 0};
+        context_ = alcCreateContext(device_, attributes);
         if (context_ == nullptr || alcMakeContextCurrent(context_) == ALC_FALSE) {
             const ALCchar* text = alcGetString(device_, alcGetError(device_));
             std::string message = text != nullptr && *text != '\0' ? text : kUnknownError;
@@ -179,6 +232,7 @@ private:
     bool soundedSincePause_ = false;
     std::optional<std::chrono::steady_clock::time_point> silentSince_;
     std::vector<ALuint> sources_;
+    std::array<std::optional<PreparedCue>, kSoundCueCount> prepared_{};
 };
 
 struct Player {
@@ -225,22 +279,27 @@ void OpenAlSoundBank::open(SoundCue cue) {
     Player& p = impl_->player(cue);
     if (p.open) return;
 
-    const detail::DecodedSound sound = detail::decodeSoundFile(soundCueFile(cue));
-    if (!impl_->device) impl_->device = AudioDevice::acquire();
-
-    alGetError();  // start from a clean error state
-    ALuint buffer = 0;
-    alGenBuffers(1, &buffer);
-    ALenum error = alGetError();
-    if (error != AL_NO_ERROR) throw MediaError(alText(error));
-    alBufferData(buffer, sound.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, sound.samples.data(),
-                 static_cast<ALsizei>(sound.samples.size() * sizeof(std::int16_t)), sound.sampleRate);
-    ALuint source = 0;
-    error = alGetError();
-    if (error == AL_NO_ERROR) {
-        alGenSources(1, &source);
-        error = alGetError();
+    std::optional<PreparedCue> prepared;
+    std::optional<detail::DecodedSound> sound;
+    if (!impl_->device && AudioDevice::warmingUp()) {
+        try {
+            impl_->device = AudioDevice::acquire();
+        } catch (const MediaError&) {
+            detail::decodeSoundFile(soundCueFile(cue));  // a file that cannot be read is still named first
+            throw;
+        }
     }
+    if (impl_->device) prepared = impl_->device->takePrepared(cue);
+    if (!prepared) {
+        sound = detail::decodeSoundFile(soundCueFile(cue));
+        if (!impl_->device) impl_->device = AudioDevice::acquire();
+    }
+
+    ALuint buffer = prepared ? prepared->buffer : makeBuffer(*sound);
+    ALuint source = 0;
+    alGetError();
+    alGenSources(1, &source);
+    ALenum error = alGetError();
     if (error == AL_NO_ERROR) {
         // Game sounds are not placed in space: play them as they are.
         alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
@@ -258,8 +317,8 @@ void OpenAlSoundBank::open(SoundCue cue) {
 
     p.buffer = buffer;
     p.source = source;
-    p.sampleRate = sound.sampleRate;
-    p.frames = sound.frames;
+    p.sampleRate = prepared ? prepared->sampleRate : sound->sampleRate;
+    p.frames = prepared ? prepared->frames : sound->frames;
     p.open = true;
     impl_->device->add(source);
     if (impl_->idlePause) impl_->device->pauseIfIdle(true);
@@ -287,8 +346,10 @@ void OpenAlSoundBank::stop(SoundCue cue) {
     if (impl_->state(cue) == AL_PLAYING) alSourcePause(p.source);
 }
 
-void OpenAlSoundBank::idleCheck() {
-    if (impl_->device && impl_->idlePause) impl_->device->pauseIfIdle(false);
+bool OpenAlSoundBank::idleCheck() {
+    if (!impl_->device || !impl_->idlePause) return false;
+    impl_->device->pauseIfIdle(false);
+    return impl_->device->canPause() && !impl_->device->paused();
 }
 
 void OpenAlSoundBank::setIdlePause(bool enabled) {

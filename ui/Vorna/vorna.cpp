@@ -267,13 +267,21 @@ TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
     timer1_.setInterval(kGambleInterval);
     connect(&timer1_, &QTimer::timeout, this, &TForm1::Tupsu);
     timer1_.start();
+    gambleBeat_ = std::chrono::steady_clock::now();
+    // A sound played from any window wakes the timer for the idle checks.
+    sounds_.setPlayHandler([this] {
+        soundsAwake_ = true;
+        updateGambleTimer();
+    });
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { sounds_.setPlayHandler(nullptr); }
 
 void TForm1::FormCreate() {
     if (machine_ == nullptr) return;
-    if (boundary_.run([this] { machine_->startUp(); })) return;
+    const bool started = boundary_.run([this] { machine_->startUp(); });
+    updateGambleTimer();
+    if (started) return;
     // A missing or broken data file stopped the start-up. The machine holds a
     // fresh game all the same (50 credits, bet 1, the faces at their start);
     // show that game rather than the captions the window was built with.
@@ -347,6 +355,25 @@ void TForm1::openNameEntry(std::int32_t score) {
 void TForm1::press(void (*operation)(SlotMachine&)) {
     if (machine_ == nullptr) return;
     boundary_.run([this, operation] { operation(*machine_); });
+    updateGambleTimer();
+}
+
+void TForm1::updateGambleTimer() {
+    if (closed_ || machine_ == nullptr) return;
+    // gambleTick changes nothing unless a guess is running; the idle check
+    // nothing once the players sleep.
+    const std::uint8_t choice = machine_->state().gambleChoice;
+    const bool needed = choice == 1 || choice == 2 || soundsAwake_;
+    if (needed == timer1_.isActive()) return;
+    if (!needed) {
+        timer1_.stop();
+        return;
+    }
+    // Back on the beat: the first tick comes when the timer would have
+    // ticked had it never stopped, the later ones every 50 ms from there.
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                             gambleBeat_);
+    timer1_.start(kGambleInterval - static_cast<int>(since.count() % kGambleInterval));
 }
 
 void TForm1::Button1Click() { press([](SlotMachine& m) { m.pressBet(); }); }
@@ -362,17 +389,21 @@ void TForm1::Button9Click() { press([](SlotMachine& m) { m.pressDouble(); }); }
 void TForm1::Ropelli() { press([](SlotMachine& m) { m.reelTick(); }); }
 
 void TForm1::Tupsu() {
+    // The first tick after a wake-up may have come after a part of a period.
+    if (timer1_.interval() != kGambleInterval) timer1_.setInterval(kGambleInterval);
     if (machine_ == nullptr) return;
     boundary_.run([this] {
         machine_->gambleTick();
-        sounds_.idleCheck();
+        soundsAwake_ = sounds_.idleCheck();
     });
+    updateGambleTimer();
 }
 
 void TForm1::closeRequested(QCloseEvent* event) {
     // However the request arrives (the high-score window's Exit, the task
     // bar), closing the machine window ends the game. Nothing is saved.
     event->accept();
+    closed_ = true;
     timer2_.stop();
     timer1_.stop();
     emit closed();

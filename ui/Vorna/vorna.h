@@ -7,6 +7,7 @@
 
 #include <QTimer>
 #include <array>
+#include <chrono>
 
 #include "common/controls.h"
 #include "common/form_window.h"
@@ -63,7 +64,10 @@ public:
     void Button9Click();  // TUPLAUS
 
     // The timer handlers: Timer2 every 10 ms while the reels spin, Timer1
-    // every 50 ms always.
+    // every 50 ms while a tick can change something: a double-up guess is
+    // running (or its game-over save waits to be tried again), or a sound
+    // may still be sounding. Otherwise Timer1 sleeps, and wakes on the same
+    // 50 ms beat it has kept since start-up, so that no tick moves.
     void Ropelli();
     void Tupsu();
 
@@ -80,6 +84,8 @@ protected:
 private:
     // Runs one core operation inside the failure boundary.
     void press(void (*operation)(SlotMachine&));
+    // Starts or stops Timer1 as its ticks are needed or not.
+    void updateGambleTimer();
 
     Forms& forms_;
     EventBoundary& boundary_;
@@ -100,6 +106,9 @@ private:
     std::array<Lamp*, 3> lamps_{};
     QTimer timer2_;
     QTimer timer1_;
+    std::chrono::steady_clock::time_point gambleBeat_;  // when Timer1 first started
+    bool soundsAwake_ = true;
+    bool closed_ = false;
 };
 
 }  // namespace vornakka

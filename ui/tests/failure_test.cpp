@@ -153,12 +153,36 @@ TEST_F(FailureTest, AJackpotThatCannotBeSavedIsSavedByTheFirstTickAfterTheBox) {
     EXPECT_EQ(labelText(w, "Pano").toStdString(), "1");
 }
 
+// A double-up lost with nothing left ends the game; its jackpot save fails.
+// Though nothing sounds, the gamble timer must not sleep: it tries the save
+// again once the box has gone, and the game ends.
+TEST_F(FailureTest, AGameOverSaveAfterALostDoubleUpIsTriedAgainWhileAllElseSleeps) {
+    players.sleepWhenChecked = true;
+    start();
+    TForm1& w = machineWindow();
+    spinTo([](char a, char b, char c) { return firstMatchingRow(a, b, c) == 6; });
+    game->machine().stateForTesting().credits = 0;
+    game->machine().randomSource().reseed(seedForGamble(state(), kFrown));
+    click(w, "Button9");
+
+    BoxAnswerer boxes(300);
+    boxes.beforeClose = [&] { folder.unblockFile(QStringLiteral("VORNA.DAT")); };
+    folder.blockFile(QStringLiteral("VORNA.DAT"));
+    click(w, "Button7");
+    ASSERT_TRUE(waitUntil([&] { return game->form2().isVisible(); }));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text.toStdString(), "File access denied.");
+    EXPECT_EQ(state().gambleChoice, 3);
+    EXPECT_EQ(labelText(w, "Rahat").toStdString(), "50");
+    EXPECT_EQ(folder.jackpotOnDisk(), 500);
+}
+
 // Players that record into a log which outlives them.
 class LoggingPlayers final : public SoundPlayers {
 public:
     explicit LoggingPlayers(RecordingPlayers& log) : log_(log) {}
     void open(SoundCue cue) override { log_.open(cue); }
-    void idleCheck() override { log_.idleCheck(); }
+    bool idleCheck() override { return log_.idleCheck(); }
     void play(SoundCue cue) override { log_.play(cue); }
     void stop(SoundCue cue) override { log_.stop(cue); }
 

@@ -200,6 +200,32 @@ TEST_F(MachineWindowTest, ADoubleUpWonThenOneLost) {
     waitForReels();
 }
 
+// With nothing sounding and no guess running, the gamble timer sleeps; a
+// guess after a long idle spell wakes it, and the column moves on every tick
+// from the first, steps + 1 times, as it always has.
+TEST_F(MachineWindowTest, AGuessAfterALongIdleSpellWakesTheGambleTimer) {
+    players.sleepWhenChecked = true;
+    start();
+    TForm1& w = machineWindow();
+    ASSERT_TRUE(waitUntil([&] { return !w.gambleTimer().isActive(); }));
+    spinTo(paysTwice);
+    game->machine().randomSource().reseed(seedForGamble(state(), kSmile));
+    click(w, "Button9");
+    ASSERT_TRUE(waitUntil([&] { return !w.gambleTimer().isActive(); }));
+    const int checks = players.idleChecks;
+    pump(600);
+    EXPECT_EQ(players.idleChecks, checks);  // asleep: not one tick
+
+    const int steps = state().gambleSteps;
+    click(w, "Button7");
+    EXPECT_TRUE(w.gambleTimer().isActive());
+    ASSERT_TRUE(waitUntil([&] { return text(w, "Teksrutu") != "TUPLAUS 4MK DEPRESSIO/HYMY"; }));
+    EXPECT_EQ(text(w, "Teksrutu"), "VOITIT 4MK. TUPLAATKO?");
+    EXPECT_EQ(players.idleChecks - checks, steps + 1);  // one tick a step, the last deciding
+    EXPECT_FALSE(w.gambleTimer().isActive());
+    EXPECT_EQ(w.gambleTimer().interval(), 50);
+}
+
 TEST_F(MachineWindowTest, KeysPressTheFocusedButtonOrKaynnista) {
     start();
     TForm1& w = machineWindow();

@@ -6,7 +6,8 @@
 //   libsndfile, decodes all of it to 16-bit PCM (mono stays mono, stereo stays
 //   stereo, more channels are mixed down to mono) and hands it to an OpenAL
 //   buffer played by a source of the cue's own. All file I/O and decoding
-//   happen here, so play and stop never wait for the disk.
+//   happen here (or on the warm-up's helper thread, below), so play and stop
+//   never wait for the disk.
 // - A file that cannot be used fails open with MediaError carrying
 //   libsndfile's own text: "System error : No such file or directory.",
 //   "Format not recognised." and so on. A wave whose sound data are shorter
@@ -17,9 +18,15 @@
 //   Opening them takes tens of milliseconds (OpenAL builds its mixer), so a
 //   program can start that early on a helper thread with a DeviceWarmUp while
 //   it builds its windows; the first open() then waits for it and throws its
-//   failure, if any, just as if it had opened the device itself.
-//   No audio device gives MediaError "No audio output device could be opened"
-//   followed by OpenAL's own error text.
+//   failure, if any, just as if it had opened the device itself. The warm-up
+//   also decodes every cue file it can read (relative to the working
+//   directory) into a buffer, which open() takes instead of reading the file
+//   again; a file the warm-up could not read is read by open(), which throws
+//   libsndfile's text as always.
+//   No audio device gives MediaError "No sound output device was found.",
+//   followed by the back-ends OpenAL Soft tried and why each gave no sound.
+//   The context asks for no auxiliary sends (the game uses no effects),
+//   which spares memory OpenAL would prepare for every voice.
 // - play: a cue that is sounding goes on untouched (it is never restarted); a
 //   cue that was stopped half-way resumes where it was; a cue that has played
 //   to its end, or has never played, starts from the beginning.
@@ -28,9 +35,11 @@
 // - Idle cost: an open device mixes silence all the time and costs CPU. While
 //   no cue is sounding the device is paused (ALC_SOFT_pause_device) and play
 //   resumes it before starting its source. Nothing tells us when a source
-//   reaches its end, so the window's timer calls idleCheck() every 50 ms: it
-//   pauses the device once every source in the process has been silent for a
-//   short grace period (kIdleGrace). The grace lets the last few milliseconds
+//   reaches its end, so after a play the window's timer calls idleCheck()
+//   every 50 ms: it pauses the device once every source in the process has
+//   been silent for a short grace period (kIdleGrace), and then says that no
+//   more calls are needed until the next play. A paused device's mixer
+//   thread sleeps, so a silent game does not wake at all. The grace lets the last few milliseconds
 //   the device has already mixed drain to the speaker instead of being cut.
 //   The device is paused only when no source is PLAYING; a paused device
 //   freezes source offsets, so pausing under a sounding cue would leave it
@@ -85,8 +94,10 @@ public:
     void stop(SoundCue cue) override;
 
     // Pauses the audio device when no cue has sounded for kIdleGrace. Cheap;
-    // meant to be called from a periodic timer.
-    void idleCheck();
+    // meant to be called from a periodic timer for as long as it returns
+    // true. False: the device sleeps (or cannot be paused, or there is none)
+    // and nothing changes until the next play.
+    bool idleCheck();
 
     // False keeps the device running while silent (to measure what the pause
     // saves); true, the default, lets idleCheck pause it.

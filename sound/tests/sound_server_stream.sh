@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The game on a desktop's sound server, as the server shows it. The real
+# program starts (offscreen, in a scratch game folder) beside a private
+# headless server, plays its welcome sound, and `pactl` must show its stream
+# as "Vornakka" with the game's icon and its connection with the role
+# "game"; OpenAL Soft's JACK probe must leave nothing in /dev/shm. Then a
+# player's own choice of back-end (ALSOFT_DRIVERS, or "drivers" in
+# alsoft.conf) must still win: the silent device, and no stream at all.
+#
+#   sound_server_stream.sh VORNAKKA ASSETS pipewire|pulseaudio
+set -u
+game=$1 assets=$2 kind=$3
+here=$(cd "$(dirname "$0")" && pwd)
+[[ ${SOUND_SERVER_INSIDE:-} == 1 ]] || SOUND_SERVER_INSIDE=1 exec "$here/with_sound_server.sh" "$kind" "$0" "$@"
+
+failures=0
+fail() { echo "FAIL ($kind): $*" >&2; failures=$((failures + 1)); }
+
+folder=$HOME/game
+mkdir -p "$folder/Wavs"
+cp "$assets"/Wavs/*.wav "$folder/Wavs/"
+printf '\xf4\x01\x00\x00' >"$folder/VORNA.DAT"
+for _ in $(seq 10); do printf 'Pelaaja\r\n2000\r\n'; done >"$folder/LIST.VRK"
+
+# Starts the game; prints its PID once the server lists a stream of it, or
+# after WAIT tenths of a second (default 100).
+start_game() {
+  (cd "$folder" && exec env QT_QPA_PLATFORM=offscreen "$@" "$game" >"$HOME/game.log" 2>&1) &
+  local pid=$! i
+  for i in $(seq "${WAIT:-100}"); do
+    pactl list sink-inputs 2>/dev/null | grep -q "application.process.id = \"$pid\"" && break
+    sleep 0.1
+  done
+  echo "$pid"
+}
+stop_game() { kill "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
+
+# The stream's properties block of the given process, one "key = value" a line.
+stream_of() {
+  pactl list sink-inputs | awk -v pid="application.process.id = \"$1\"" '
+    /^Sink Input #/ { if (found) exit; block = "" }
+    { block = block $0 "\n"; if (index($0, pid)) found = 1 }
+    END { if (found) printf "%s", block }'
+}
+client_of() {
+  pactl list clients | awk -v pid="application.process.id = \"$1\"" '
+    /^Client #/ { if (found) exit; block = "" }
+    { block = block $0 "\n"; if (index($0, pid)) found = 1 }
+    END { if (found) printf "%s", block }'
+}
+
+marker=$HOME/start-marker
+touch "$marker"
+unset ALSOFT_DRIVERS ALSOFT_CONF
+pid=$(start_game env)
+stream=$(stream_of "$pid")
+client=$(client_of "$pid")
+echo "== the game's stream on $kind"
+echo "$stream" | grep -E 'application\.(name|icon_name)|media\.(role|name)|node\.name|Corked'
+if [[ -z $stream ]]; then
+  fail "no stream of the game (pid $pid) appeared"
+  cat "$HOME/game.log" >&2
+else
+  grep -qx $'\t\tapplication.name = "Vornakka"' <<<"$stream" || fail "stream's application.name is not Vornakka"
+  grep -qx $'\t\tapplication.icon_name = "org.example.Vornakka"' <<<"$stream" || fail "stream's icon is not org.example.Vornakka"
+  grep -qx $'\t\tmedia.role = "game"' <<<"$client" || fail "the game's connection has no media.role \"game\""
+fi
+stop_game "$pid"
+leftovers=$(find /dev/shm -maxdepth 1 -newer "$marker" \( -name 'jack*' -o -name 'pulse-shm-*' \) -uid "$(id -u)")
+[[ -z $leftovers ]] || fail "left in /dev/shm: $leftovers"
+
+# The player's own choices win over the game's: both pick the silent device.
+pid=$(WAIT=25 start_game env ALSOFT_DRIVERS=null)
+[[ -z $(stream_of "$pid") ]] || fail "ALSOFT_DRIVERS=null was not kept: the game has a stream"
+kill -0 "$pid" 2>/dev/null || fail "the game did not run with ALSOFT_DRIVERS=null: $(cat "$HOME/game.log")"
+stop_game "$pid"
+mkdir -p "$XDG_CONFIG_HOME"
+printf '# the player'"'"'s own\n[general]\ndrivers = null\n' >"$XDG_CONFIG_HOME/alsoft.conf"
+pid=$(WAIT=25 start_game env)
+[[ -z $(stream_of "$pid") ]] || fail "drivers = null in alsoft.conf was not kept: the game has a stream"
+kill -0 "$pid" 2>/dev/null || fail "the game did not run with drivers = null: $(cat "$HOME/game.log")"
+stop_game "$pid"
+
+exit $((failures > 0))
