@@ -1,6 +1,7 @@
 #include "Vorna/vorna.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -177,6 +178,19 @@ const Described kDescriptions[] = {
     {"Tupala", "alin kasvo"},
 };
 
+// Controls a screen reader passes over: the counters' captions, which the
+// counters say with their numbers, the paytable's pattern pieces, which the
+// amount box of their row says as one line, and the two pointers.
+const char* const kSpokenByAnother[] = {"Label5",  "Label8",  "Label9",  "Label13", "Label19", "Label1",
+                                        "Label2",  "Label3",  "Label4",  "Label6",  "Label7",  "Label10",
+                                        "Label11", "Label12", "Label14", "Label15", "Label16", "Label17",
+                                        "Label20", "Label21", "Label22", "Label23", "Label24", "Label25",
+                                        "Label26", "Label27", "Label28", "Label29", "Label30", "Label34",
+                                        "Label35"};
+
+// The amount boxes (Voit1 .. Voit8) of the paytable's display rows, top down.
+constexpr std::array<std::size_t, 8> kPaytableDisplay = {0, 1, 5, 2, 6, 7, 3, 4};
+
 }  // namespace
 
 TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
@@ -248,6 +262,12 @@ TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
         connect(buttons[i], &QPushButton::clicked, this, handlers[i]);
         if (i > 0) setTabOrder(buttons[i - 1], buttons[i]);
     }
+    std::array<QPushButton*, 9> spoken{};
+    std::copy_n(buttons.begin(), spoken.size(), spoken.begin());
+    speech_ = new MachineSpeech(this, spoken);
+    // The captions and the paytable's pattern pieces: their counter or the
+    // row's amount box says them whole.
+    for (const char* piece : kSpokenByAnother) hideFromScreenReader(findChild<QWidget*>(QString::fromLatin1(piece)));
     // KÄYNNISTÄ is both the default and the cancel button: Escape starts a
     // spin wherever the focus is, Return does when no button has the focus.
     setDefaultButton(buttons[1]);
@@ -270,6 +290,11 @@ TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::attach(SlotMachine& machine) {
+    machine_ = &machine;
+    speech_->attach(machine);
+}
 
 void TForm1::FormCreate() {
     if (machine_ == nullptr) return;
@@ -302,9 +327,22 @@ void TForm1::showCounters(const Counters& counters) {
     for (std::size_t i = 0; i < amounts_.size(); ++i) {
         amounts_[i]->setCaption(QString::number(counters.amounts[i]));
     }
+    setSpokenName(pano_, MachineSpeech::counterName("PANOS", counters.bet));
+    setSpokenName(rahat_, MachineSpeech::counterName("PELIT", counters.credits));
+    setSpokenName(voitto_, MachineSpeech::counterName("VOITOT", counters.winnings));
+    setSpokenName(viimVoit_, MachineSpeech::counterName("VIIM. VOITTO", counters.lastWin));
+    setSpokenName(jackPot_, MachineSpeech::counterName("MORVAKKA", counters.jackpot));
+    for (std::size_t row = 0; row < kPaytableDisplay.size(); ++row) {
+        const std::size_t box = kPaytableDisplay[row];
+        setSpokenName(amounts_[box], MachineSpeech::paytableRowName(row, counters.amounts[box]));
+    }
+    speech_->counters(counters);
 }
 
-void TForm1::showMessage(const Text& text) { teksrutu_->setCaption(fromCp1252(text)); }
+void TForm1::showMessage(const Text& text) {
+    teksrutu_->setCaption(fromCp1252(text));
+    speech_->message(teksrutu_->text());
+}
 
 void TForm1::showFaces(char top, char middle, char bottom) {
     tupyla_->setCaption(fromCp1252(Text(1, top)));
@@ -320,9 +358,11 @@ void TForm1::setHoldLamp(int reel, bool lit) {
     Lamp* lamp = lamps_[static_cast<std::size_t>(reel - 1)];
     lamp->setFill(lit ? colours::red : colours::black);
     setSpokenName(lamp, lampName(reel, lit));
+    speech_->holdLamp(reel, lit);
 }
 
 void TForm1::setReelTimer(bool enabled) {
+    speech_->reelTimer(enabled);
     if (enabled == timer2_.isActive()) return;
     if (enabled) {
         timer2_.start();
@@ -332,11 +372,13 @@ void TForm1::setReelTimer(bool enabled) {
 }
 
 void TForm1::openHighScores() {
+    speech_->gameEnded();
     setWindowEnabled(false);
     if (forms_.form2 != nullptr) forms_.form2->showWindow();
 }
 
 void TForm1::openNameEntry(std::int32_t score) {
+    speech_->gameEnded();
     if (forms_.form3 != nullptr) forms_.form3->open(score);
     setWindowEnabled(false);
     if (forms_.form3 != nullptr) forms_.form3->showWindow();
