@@ -1,7 +1,9 @@
 #include "Vorna/machine_speech.h"
 
 #include <QMetaObject>
+#include <iterator>
 
+#include "common/controls.h"
 #include "vornakka/money.h"
 #include "vornakka/slot_machine.h"
 #include "vornakka/strips.h"
@@ -14,6 +16,38 @@ namespace {
 // one where it pays the same ("-" any symbol, "*" the star).
 const char* const kPaytableLines[8] = {"AAA", "BBB", "EEE tai EE*", "CCC", "FFF tai FF*",
                                       "GGG tai GG*", "CC- tai C-D", "C-- tai --D"};
+
+// Controls a screen reader passes over: the counters' captions, which the
+// counters say with their numbers, the paytable's pattern pieces, which the
+// amount box of their row says as one line, and the two pointers.
+const char* const kSpokenByAnother[] = {"Label5",  "Label8",  "Label9",  "Label13", "Label19", "Label1",
+                                        "Label2",  "Label3",  "Label4",  "Label6",  "Label7",  "Label10",
+                                        "Label11", "Label12", "Label14", "Label15", "Label16", "Label17",
+                                        "Label20", "Label21", "Label22", "Label23", "Label24", "Label25",
+                                        "Label26", "Label27", "Label28", "Label29", "Label30", "Label34",
+                                        "Label35"};
+
+// The counters, by the caption each is spoken with.
+struct Counter {
+    const char* control;
+    const char* caption;
+};
+const Counter kCounters[] = {
+    {"Pano", "PANOS"}, {"Rahat", "PELIT"}, {"Voitto", "VOITOT"}, {"ViimVoit", "VIIM. VOITTO"}, {"JackPot", "MORVAKKA"}};
+
+// The amount boxes of the paytable's display rows, top down.
+const char* const kPaytableBoxes[8] = {"Voit1", "Voit2", "Voit6", "Voit3", "Voit7", "Voit8", "Voit4", "Voit5"};
+
+// Counters::amounts runs in the order of the paytable rows 1, 2, 3, 4, 6, 8,
+// 10, 12, which is the order of the boxes Voit1 .. Voit8.
+std::int32_t amountOf(const Counters& c, const char* box) {
+    return c.amounts[static_cast<std::size_t>(box[4] - '1')];
+}
+
+std::int32_t valueOf(const Counters& c, std::size_t counter) {
+    const std::int32_t values[] = {c.bet, c.credits, c.winnings, c.lastWin, c.jackpot};
+    return values[counter];
+}
 
 QString symbolWord(char symbol) {
     return symbol == '*' ? QStringLiteral("tähti") : QString(QChar::fromLatin1(symbol));
@@ -33,7 +67,8 @@ const QString kNotNow = QStringLiteral("ei toimi nyt");
 }  // namespace
 
 MachineSpeech::MachineSpeech(QWidget* window, const std::array<QPushButton*, 9>& buttons)
-    : QObject(window), announcer_(new Announcer(window)), buttons_(buttons) {
+    : QObject(window), window_(window), announcer_(new Announcer(window)), buttons_(buttons) {
+    for (const char* piece : kSpokenByAnother) hideFromScreenReader(control(piece));
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         ButtonSpeech speech;
         speech.description = [this, i] {
@@ -106,7 +141,17 @@ void MachineSpeech::message(const QString& text) {
     if (!spinning_) queueSettle();
 }
 
+QWidget* MachineSpeech::control(const char* name) const {
+    return window_->findChild<QWidget*>(QString::fromLatin1(name));
+}
+
 void MachineSpeech::counters(const Counters& c) {
+    for (std::size_t i = 0; i < std::size(kCounters); ++i) {
+        setSpokenName(control(kCounters[i].control), counterName(kCounters[i].caption, valueOf(c, i)));
+    }
+    for (std::size_t row = 0; row < std::size(kPaytableBoxes); ++row) {
+        setSpokenName(control(kPaytableBoxes[row]), paytableRowName(row, amountOf(c, kPaytableBoxes[row])));
+    }
     if (haveCounters_) {
         moneyChanged_ = moneyChanged_ || c.credits != last_.credits || c.winnings != last_.winnings;
         betChanged_ = betChanged_ || c.bet != last_.bet;

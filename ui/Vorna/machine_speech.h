@@ -29,7 +29,8 @@ public:
 
     void attach(const SlotMachine& machine) { machine_ = &machine; }
 
-    // What the machine showed, as the window passed it on.
+    // What the machine showed, as the window passed it on. The counters and
+    // the paytable's amount boxes are named here with their captions.
     void reelTimer(bool on);
     void message(const QString& text);
     void counters(const Counters& counters);
@@ -45,9 +46,11 @@ public:
     const Announcer& announcer() const { return *announcer_; }
 
 private:
+    QWidget* control(const char* name) const;
     void queueSettle();
     void settle();  // runs once the machine's operation has ended
 
+    QWidget* window_;
     Announcer* announcer_;
     std::array<QPushButton*, 9> buttons_;
     const SlotMachine* machine_ = nullptr;

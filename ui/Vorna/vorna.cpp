@@ -178,19 +178,6 @@ const Described kDescriptions[] = {
     {"Tupala", "alin kasvo"},
 };
 
-// Controls a screen reader passes over: the counters' captions, which the
-// counters say with their numbers, the paytable's pattern pieces, which the
-// amount box of their row says as one line, and the two pointers.
-const char* const kSpokenByAnother[] = {"Label5",  "Label8",  "Label9",  "Label13", "Label19", "Label1",
-                                        "Label2",  "Label3",  "Label4",  "Label6",  "Label7",  "Label10",
-                                        "Label11", "Label12", "Label14", "Label15", "Label16", "Label17",
-                                        "Label20", "Label21", "Label22", "Label23", "Label24", "Label25",
-                                        "Label26", "Label27", "Label28", "Label29", "Label30", "Label34",
-                                        "Label35"};
-
-// The amount boxes (Voit1 .. Voit8) of the paytable's display rows, top down.
-constexpr std::array<std::size_t, 8> kPaytableDisplay = {0, 1, 5, 2, 6, 7, 3, 4};
-
 }  // namespace
 
 TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
@@ -265,9 +252,6 @@ TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
     std::array<QPushButton*, 9> spoken{};
     std::copy_n(buttons.begin(), spoken.size(), spoken.begin());
     speech_ = new MachineSpeech(this, spoken);
-    // The captions and the paytable's pattern pieces: their counter or the
-    // row's amount box says them whole.
-    for (const char* piece : kSpokenByAnother) hideFromScreenReader(findChild<QWidget*>(QString::fromLatin1(piece)));
     // KÄYNNISTÄ is both the default and the cancel button: Escape starts a
     // spin wherever the focus is, Return does when no button has the focus.
     setDefaultButton(buttons[1]);
@@ -326,15 +310,6 @@ void TForm1::showCounters(const Counters& counters) {
     jackPot_->setCaption(QString::number(counters.jackpot));
     for (std::size_t i = 0; i < amounts_.size(); ++i) {
         amounts_[i]->setCaption(QString::number(counters.amounts[i]));
-    }
-    setSpokenName(pano_, MachineSpeech::counterName("PANOS", counters.bet));
-    setSpokenName(rahat_, MachineSpeech::counterName("PELIT", counters.credits));
-    setSpokenName(voitto_, MachineSpeech::counterName("VOITOT", counters.winnings));
-    setSpokenName(viimVoit_, MachineSpeech::counterName("VIIM. VOITTO", counters.lastWin));
-    setSpokenName(jackPot_, MachineSpeech::counterName("MORVAKKA", counters.jackpot));
-    for (std::size_t row = 0; row < kPaytableDisplay.size(); ++row) {
-        const std::size_t box = kPaytableDisplay[row];
-        setSpokenName(amounts_[box], MachineSpeech::paytableRowName(row, counters.amounts[box]));
     }
     speech_->counters(counters);
 }

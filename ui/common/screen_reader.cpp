@@ -89,9 +89,40 @@ QAccessibleInterface* factory(const QString& className, QObject* object) {
     return nullptr;
 }
 
+// Disabling a window disables each control in it, and the screen reader
+// hears of every one: the machine window's seventy labels cost a reader like
+// Orca several seconds, during which the result of the cash-out that
+// disabled the window waits. Whether a control that takes no focus can be
+// used is nothing a reader says, so those events stay here; every other
+// event goes on to the desktop's accessibility bus as before.
+QAccessible::UpdateHandler nextHandler = nullptr;
+
+bool onlyEnabledChanged(QAccessibleEvent* event) {
+    if (event->type() != QAccessible::StateChanged || !event->object()->isWidgetType()) return false;
+    const auto* widget = static_cast<QWidget*>(event->object());
+    if (widget->isWindow() || widget->focusPolicy() != Qt::NoFocus) return false;
+    QAccessible::State enabledOnly;
+    enabledOnly.disabled = true;
+    return static_cast<QAccessibleStateChangeEvent*>(event)->changedStates() == enabledOnly;
+}
+
+void passOn(QAccessibleEvent* event) {
+    if (event->object() != nullptr && onlyEnabledChanged(event)) return;
+    if (nextHandler != nullptr) {
+        nextHandler(event);
+        return;
+    }
+    // No handler before this one: the event goes to the platform, which is
+    // where updateAccessibility sends it while no handler is installed.
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(passOn);
+}
+
 void installFactory() {
     static const bool installed = [] {
         QAccessible::installFactory(factory);
+        nextHandler = QAccessible::installUpdateHandler(passOn);
         return true;
     }();
     (void)installed;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -145,6 +146,8 @@ pid_t OrcaSession::spawn(const std::vector<std::string>& argv, const Env& env, c
     const pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
+        // Should the test itself be killed (a time-out), the session goes too.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
         const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         const int in = open("/dev/null", O_RDONLY);
