@@ -21,6 +21,7 @@ test_packages=(
   desktop-file-utils appstream dpkg-dev file lintian man-db devscripts
   xfwm4 openbox dbus-daemon xdotool weston qt6-wayland
   pipewire pipewire-pulse wireplumber pulseaudio pulseaudio-utils
+  orca at-spi2-core speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
 )
 
 wanted=("${run_packages[@]}")

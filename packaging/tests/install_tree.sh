@@ -81,6 +81,7 @@ grep -q "<id>$VORNAKKA_APP_ID</id>" "$metainfo" || fail "the metainfo id is not 
 grep -q "<launchable type=\"desktop-id\">$VORNAKKA_APP_ID.desktop</launchable>" "$metainfo" ||
   fail "the metainfo does not name the desktop entry"
 grep -q "<release version=\"$VORNAKKA_VERSION\"" "$metainfo" || fail "the metainfo release is not $VORNAKKA_VERSION"
+grep -q "<control>keyboard</control>" "$metainfo" || fail "the metainfo does not say the game plays by keyboard"
 for size in 32 256; do
   icon=$top/$VORNAKKA_DATADIR/icons/hicolor/${size}x${size}/apps/$VORNAKKA_APP_ID.png
   file -b "$icon" | grep -q "PNG image data, $size x $size" || fail "the ${size}x${size} icon is not a PNG of that size"

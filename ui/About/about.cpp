@@ -6,6 +6,7 @@
 
 #include "Highscore/highscore.h"
 #include "common/controls.h"
+#include "common/screen_reader.h"
 #include "shell/event_boundary.h"
 #include "vornakka/strips.h"
 
@@ -60,6 +61,15 @@ TForm4::TForm4(Forms& forms, EventBoundary& boundary)
     // Return or Space press it.
     QPushButton* ok = addButton("Button1", QRect(168, 168, 57, 25), QStringLiteral("&OK"), kButtonFont);
     keepLookWhenDisabled();
+    // A screen reader on the button reads the box's texts, down the middle.
+    QStringList texts;
+    for (const char* name : {"StaticText1", "StaticText2", "StaticText3", "StaticText5", "StaticText4",
+                             "StaticText6", "StaticText7"}) {
+        texts << findChild<Label*>(QString::fromLatin1(name))->text();
+    }
+    if (auto* spoken = qobject_cast<SpeakingButton*>(ok)) {
+        spoken->setSpeech({[said = texts.join(QLatin1Char(' '))] { return said; }, {}});
+    }
     connect(ok, &QPushButton::clicked, this, &TForm4::Button1Click);
 }
 

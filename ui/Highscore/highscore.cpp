@@ -57,7 +57,8 @@ TForm2::TForm2(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds, cons
         const QByteArray name = "Label" + QByteArray::number(10 + row);
         const QRect box = row < 10 ? QRect(128, kRowTop + (row - 1) * kRowStep, 22, 30)
                                    : QRect(120, kRowTop + (row - 1) * kRowStep, 35, 30);
-        new Label(this, name.constData(), box, QStringLiteral("%1.").arg(row), lime(kRowFont, true));
+        places_[static_cast<std::size_t>(row - 1)] =
+            new Label(this, name.constData(), box, QStringLiteral("%1.").arg(row), lime(kRowFont, true));
     }
     // Scores, numbered from row 10 up: Label21 holds row 10, Label30 row 1.
     for (int row = 10; row >= 1; --row) {
@@ -88,6 +89,18 @@ TForm2::TForm2(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds, cons
     connect(credit, &Label::clicked, this, &TForm2::Label34Click);
 
     openPlayer(sounds_, SoundCue::satan);
+
+    // A screen reader reads each row whole from its place number ("1. Matti
+    // 800 mk"); the name and score beside it and the column headings are
+    // left out, and the row a new entry made is said when the window opens.
+    for (std::size_t r = 0; r < names_.size(); ++r) {
+        hideFromScreenReader(names_[r]);
+        hideFromScreenReader(scores_[r]);
+    }
+    for (const char* heading : {"Label31", "Label32", "Label33"}) {
+        hideFromScreenReader(findChild<QWidget*>(QString::fromLatin1(heading)));
+    }
+    announcer_ = new Announcer(this);
 }
 
 void TForm2::FormCreate() {
@@ -96,9 +109,27 @@ void TForm2::FormCreate() {
 
 void TForm2::refreshRows() {
     const auto& rows = table_.rows();
+    const bool first = places_[0]->accessibleName().isEmpty();
+    bool found = false;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         names_[r]->setCaption(QString::fromStdString(cp1252ToUtf8(rows[r].name)));
         scores_[r]->setCaption(QString::number(rows[r].score) + QStringLiteral(" mk"));
+        const QString row = QStringLiteral("%1 %2 %3").arg(places_[r]->text(), names_[r]->text(), scores_[r]->text());
+        // An entry pushes the rows below it down: the first row that reads
+        // otherwise than before is the new one.
+        if (!first && !found && places_[r]->accessibleName() != row) {
+            newRow_ = QStringLiteral("Uusi tulos: %1").arg(row);
+            found = true;
+        }
+        setSpokenName(places_[r], row);
+    }
+}
+
+void TForm2::changeEvent(QEvent* event) {
+    FormWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !newRow_.isEmpty()) {
+        announcer_->say(newRow_);
+        newRow_.clear();
     }
 }
 

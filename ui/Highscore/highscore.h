@@ -7,6 +7,7 @@
 
 #include "common/controls.h"
 #include "common/form_window.h"
+#include "common/screen_reader.h"
 #include "shell/forms.h"
 
 namespace vornakka {
@@ -41,6 +42,7 @@ protected:
     // The title bar's close button means "Uusi peli"; while the about box is
     // open (the window is disabled) it does nothing.
     void closeRequested(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     Forms& forms_;
@@ -49,6 +51,9 @@ private:
     const HighScoreTable& table_;
     std::array<Label*, 10> names_{};   // Label1 .. Label10, rows 1 to 10
     std::array<Label*, 10> scores_{};  // Label30 .. Label21, rows 1 to 10
+    std::array<Label*, 10> places_{};  // Label11 .. Label20: each says its whole row
+    Announcer* announcer_ = nullptr;
+    QString newRow_;  // the row the last entry made, said when the window is next active
 };
 
 }  // namespace vornakka

@@ -4,6 +4,7 @@
 
 #include "Highscore/highscore.h"
 #include "Vorna/vorna.h"
+#include "common/screen_reader.h"
 #include "shell/event_boundary.h"
 #include "vornakka/strips.h"
 #include "vornakka/cp1252.h"
@@ -45,12 +46,18 @@ TForm3::TForm3(Forms& forms, EventBoundary& boundary, HighScoreTable& table)
     setTabOrder(edit_, ok);
     keepLookWhenDisabled();
     connect(ok, &QPushButton::clicked, this, &TForm3::Button1Click);
+    // Why the dialog is up, for a screen reader on either control.
+    if (auto* spoken = qobject_cast<SpeakingButton*>(ok)) {
+        spoken->setSpeech({[this] { return QStringLiteral("vie nimen listalle, voitot %1 mk").arg(score_); }, {}});
+    }
 }
 
 void TForm3::open(std::int32_t score) {
     score_ = score;
     entered_ = false;
     voittomaara_->setCaption(QString::number(score) + QStringLiteral(" mk"));
+    edit_->setAccessibleDescription(
+        QStringLiteral("Voitot %1 mk pääsevät listalle: kirjoita nimesi").arg(score));
 }
 
 void TForm3::Button1Click() {

@@ -1,6 +1,7 @@
 #include "Vorna/vorna.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -248,6 +249,9 @@ TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
         connect(buttons[i], &QPushButton::clicked, this, handlers[i]);
         if (i > 0) setTabOrder(buttons[i - 1], buttons[i]);
     }
+    std::array<QPushButton*, 9> spoken{};
+    std::copy_n(buttons.begin(), spoken.size(), spoken.begin());
+    speech_ = new MachineSpeech(this, spoken);
     // KÄYNNISTÄ is both the default and the cancel button: Escape starts a
     // spin wherever the focus is, Return does when no button has the focus.
     setDefaultButton(buttons[1]);
@@ -276,6 +280,11 @@ TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
 }
 
 TForm1::~TForm1() { sounds_.setPlayHandler(nullptr); }
+
+void TForm1::attach(SlotMachine& machine) {
+    machine_ = &machine;
+    speech_->attach(machine);
+}
 
 void TForm1::FormCreate() {
     if (machine_ == nullptr) return;
@@ -310,9 +319,13 @@ void TForm1::showCounters(const Counters& counters) {
     for (std::size_t i = 0; i < amounts_.size(); ++i) {
         amounts_[i]->setCaption(QString::number(counters.amounts[i]));
     }
+    speech_->counters(counters);
 }
 
-void TForm1::showMessage(const Text& text) { teksrutu_->setCaption(fromCp1252(text)); }
+void TForm1::showMessage(const Text& text) {
+    teksrutu_->setCaption(fromCp1252(text));
+    speech_->message(teksrutu_->text());
+}
 
 void TForm1::showFaces(char top, char middle, char bottom) {
     tupyla_->setCaption(fromCp1252(Text(1, top)));
@@ -328,9 +341,11 @@ void TForm1::setHoldLamp(int reel, bool lit) {
     Lamp* lamp = lamps_[static_cast<std::size_t>(reel - 1)];
     lamp->setFill(lit ? colours::red : colours::black);
     setSpokenName(lamp, lampName(reel, lit));
+    speech_->holdLamp(reel, lit);
 }
 
 void TForm1::setReelTimer(bool enabled) {
+    speech_->reelTimer(enabled);
     if (enabled == timer2_.isActive()) return;
     if (enabled) {
         timer2_.start();
@@ -340,11 +355,13 @@ void TForm1::setReelTimer(bool enabled) {
 }
 
 void TForm1::openHighScores() {
+    speech_->gameEnded();
     setWindowEnabled(false);
     if (forms_.form2 != nullptr) forms_.form2->showWindow();
 }
 
 void TForm1::openNameEntry(std::int32_t score) {
+    speech_->gameEnded();
     if (forms_.form3 != nullptr) forms_.form3->open(score);
     setWindowEnabled(false);
     if (forms_.form3 != nullptr) forms_.form3->showWindow();

@@ -11,6 +11,7 @@
 
 #include "common/controls.h"
 #include "common/form_window.h"
+#include "Vorna/machine_speech.h"
 #include "shell/forms.h"
 #include "vornakka/services.h"
 
@@ -35,7 +36,7 @@ public:
     ~TForm1() override;
 
     // The machine the buttons and timers drive; set before FormCreate.
-    void attach(SlotMachine& machine) { machine_ = &machine; }
+    void attach(SlotMachine& machine);
 
     // The creation handler: the machine's start-up. When a data file stops
     // the start-up half-way, the window shows the fresh game the machine
@@ -104,6 +105,7 @@ private:
     FaceLabel* tupkesk_ = nullptr;
     FaceLabel* tupala_ = nullptr;
     std::array<Lamp*, 3> lamps_{};
+    MachineSpeech* speech_ = nullptr;  // what a screen reader hears
     QTimer timer2_;
     QTimer timer1_;
     std::chrono::steady_clock::time_point gambleBeat_;  // when Timer1 first started

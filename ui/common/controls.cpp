@@ -233,7 +233,7 @@ namespace {
 
 QAccessibleInterface* lampAccessible(const QString& className, QObject* object) {
     if (className == QLatin1String(Lamp::staticMetaObject.className()) && object->isWidgetType()) {
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Indicator);
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::StaticText);
     }
     return nullptr;
 }

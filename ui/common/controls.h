@@ -101,7 +101,8 @@ protected:
 };
 
 // A hold lamp: a plain panel with a one-pixel raised bevel whose fill is the
-// only thing that changes. Screen readers meet it as an indicator.
+// only thing that changes. Screen readers meet it as a label that says
+// whether its reel is held.
 class Lamp : public QWidget {
     Q_OBJECT
 public:

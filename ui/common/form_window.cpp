@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "common/colours.h"
+#include "common/screen_reader.h"
 
 namespace vornakka {
 
@@ -61,7 +62,7 @@ void FormWindow::keepLookWhenDisabled() {
 
 QPushButton* FormWindow::addButton(const char* name, const QRect& box, const QString& caption,
                                    const FontDesc& font, std::optional<Colour> captionColour) {
-    auto* button = new QPushButton(caption, this);
+    auto* button = new SpeakingButton(caption, this);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(box);
     button->setFont(makeFont(font));

@@ -9,7 +9,10 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 
+#include "About/about.h"
+#include "Highscore/highscore.h"
 #include "Vorna/vorna.h"
+#include "common/screen_reader.h"
 #include "common/controls.h"
 #include "support.h"
 #include "vornakka/strips.h"
@@ -108,8 +111,8 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
     EXPECT_EQ(spoken(w, "Tupkesk", QAccessible::Description), QString::fromUtf8("keskimmäinen kasvo"));
     EXPECT_EQ(spoken(w, "Panel1"), "rulla 1 vapaa");
     EXPECT_EQ(spoken(w, "Panel2"), "rulla 2 vapaa");
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(control(w, "Panel2"))->role(), QAccessible::Indicator);
-    EXPECT_EQ(spoken(w, "Rahat"), "50");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(control(w, "Panel2"))->role(), QAccessible::StaticText);
+    EXPECT_EQ(spoken(w, "Rahat"), "PELIT 50");
     EXPECT_EQ(spoken(w, "Rahat", QAccessible::Description), "PELIT");
     EXPECT_EQ(spoken(w, "JackPot", QAccessible::Description), "MORVAKKA");
     EXPECT_EQ(spoken(w, "Teksrutu"), QString::fromUtf8("Paras: Zadiz 120 mk"));
@@ -134,9 +137,9 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
     // The bet goes from the credits into the jackpot, which gives it back
     // when the spin wins; the win is offered.
     EXPECT_EQ(reader.names("Teksrutu"), QStringList{"VOITIT 2 MK. TUPLAATKO?"});
-    EXPECT_EQ(reader.names("Rahat"), QStringList{QString::number(before.credits - 1)});
-    EXPECT_EQ(reader.names("JackPot"),
-              (QStringList{QString::number(before.jackpot + 1), QString::number(before.jackpot)}));
+    EXPECT_EQ(reader.names("Rahat"), QStringList{QStringLiteral("PELIT %1").arg(before.credits - 1)});
+    EXPECT_EQ(reader.names("JackPot"), (QStringList{QStringLiteral("MORVAKKA %1").arg(before.jackpot + 1),
+                                                    QStringLiteral("MORVAKKA %1").arg(before.jackpot)}));
     EXPECT_TRUE(reader.names("Pano").isEmpty());  // what did not change says nothing
     EXPECT_TRUE(reader.names("Kirj2").isEmpty());  // the held reel stands
     for (int reel : {1, 3}) {
@@ -153,12 +156,14 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
     }
     // The end of the spin puts the hold out.
     EXPECT_EQ(reader.names("Panel2"), QStringList{"rulla 2 vapaa"});
-    // Besides the focus moving to the pressed button, every change was a
-    // change of name.
+    // Besides the focus moving to the pressed button, the held reel's button
+    // turning unchecked and the one announcement of the result, every change
+    // was a change of name.
+    pump(50);
     for (const Heard& h : reader.heard) {
-        if (h.type != QAccessible::Focus) {
-            EXPECT_EQ(h.type, QAccessible::NameChanged) << h.control.toStdString();
-        }
+        if (h.type == QAccessible::Focus || (h.type == QAccessible::StateChanged && h.control == "Button4")) continue;
+        if (h.control == "Announcer" && (h.type == QAccessible::ObjectShow || h.type == QAccessible::ObjectHide)) continue;
+        EXPECT_EQ(h.type, QAccessible::NameChanged) << h.control.toStdString();
     }
 
     // The double-up: the offer, the spinning faces, the doubled win.
@@ -192,6 +197,72 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
     spinTo(losing);
     QAccessible::installUpdateHandler(previous);
     EXPECT_EQ(spoken(w, "Kirj3"), QStringLiteral("rulla 3: %1").arg(QChar(state().shownSymbol[2])));
+}
+
+QAccessible::State stateOf(QWidget& window, const char* name) {
+    return QAccessible::queryAccessibleInterface(control(window, name))->state();
+}
+
+TEST_F(AccessibilityTest, ButtonsSayWhatAPressDoesNowAndEachResultIsAnnouncedOnce) {
+    start();
+    TForm1& w = machineWindow();
+    const Announcer* announcer = w.findChild<Announcer*>(QStringLiteral("Announcer"));
+    ASSERT_NE(announcer, nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(const_cast<Announcer*>(announcer))->role(),
+              QAccessible::Notification);
+
+    // The paytable reads as lines; its pieces and the captions are passed over.
+    EXPECT_EQ(spoken(w, "Voit1"), "AAA 20");
+    EXPECT_EQ(spoken(w, "Voit6"), "EEE tai EE* 15");
+    EXPECT_EQ(spoken(w, "Voit5"), "C-- tai --D 2");
+    EXPECT_TRUE(stateOf(w, "Label26").invisible);
+    EXPECT_EQ(spoken(w, "Label9"), "");
+    EXPECT_FALSE(stateOf(w, "Rahat").invisible);
+
+    // Idle: holds are not allowed before the first spin; VOITONMAKSU ends the game.
+    EXPECT_EQ(spoken(w, "Button2", QAccessible::Description), QString::fromUtf8("pyöräyttää rullat, panos 1"));
+    EXPECT_EQ(spoken(w, "Button3"), "LUKITSE rulla 1");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(control(w, "Button3"))->role(), QAccessible::CheckBox);
+    EXPECT_TRUE(stateOf(w, "Button3").checkable);
+    EXPECT_EQ(spoken(w, "Button3", QAccessible::Description), "lukitus ei sallittu nyt");
+    EXPECT_EQ(spoken(w, "Button6", QAccessible::Description), "lopettaa pelin, voitot 0 mk");
+    EXPECT_EQ(spoken(w, "Button9", QAccessible::Description), "ei toimi nyt");
+
+    // A losing spin: one announcement, after the reels stopped.
+    const int before = announcer->count();
+    spinTo(losing);
+    pump(20);
+    EXPECT_EQ(announcer->count(), before + 1);
+    const auto& shown = state().shownSymbol;
+    EXPECT_EQ(announcer->lastSaid(),
+              QStringLiteral("%1, %2, %3. PELIT 49, VOITOT 0.").arg(QChar(shown[0]), QChar(shown[1]), QChar(shown[2]))
+                  .replace(QStringLiteral("*"), QString::fromUtf8("tähti")));
+
+    // A hold, now allowed, is a checked box.
+    EXPECT_EQ(spoken(w, "Button4", QAccessible::Description), "lukitus sallittu");
+    click(w, "Button4");
+    EXPECT_TRUE(stateOf(w, "Button4").checked);
+    EXPECT_FALSE(stateOf(w, "Button3").checked);
+
+    // A win: the offer is said once; the buttons now take or double it.
+    spinTo(paysTwice);
+    pump(20);
+    EXPECT_EQ(announcer->count(), before + 2);
+    EXPECT_TRUE(announcer->lastSaid().endsWith(QStringLiteral(". VOITIT 2 MK. TUPLAATKO? PELIT 48, VOITOT 0.")))
+        << announcer->lastSaid().toStdString();
+    EXPECT_FALSE(stateOf(w, "Button4").checked);
+    EXPECT_EQ(spoken(w, "Button6", QAccessible::Description), "ottaa voiton 2 mk");
+    EXPECT_EQ(spoken(w, "Button9", QAccessible::Description), "tuplaa voiton 2 mk");
+    EXPECT_EQ(spoken(w, "Button2", QAccessible::Description), "ei toimi nyt");
+    click(w, "Button6");
+    pump(20);
+    EXPECT_EQ(announcer->lastSaid(), "PELIT 48, VOITOT 2.");
+
+    // The other windows: high-score rows read whole, the about box's button
+    // reads its texts.
+    EXPECT_EQ(spoken(game->form2(), "Label11"), "1. Zadiz 120 mk");
+    EXPECT_EQ(spoken(game->form2(), "Label1"), "");
+    EXPECT_TRUE(spoken(game->form4(), "Button1", QAccessible::Description).startsWith("Vornakka v1.00 "));
 }
 
 }  // namespace

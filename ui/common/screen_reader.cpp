@@ -1,0 +1,180 @@
+#include "common/screen_reader.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <utility>
+
+namespace vornakka {
+
+namespace {
+
+const char* const kHidden = "vornakkaHiddenFromScreenReader";
+
+std::optional<bool> checkedOf(const ButtonSpeech& speech) {
+    return speech.checked ? speech.checked() : std::nullopt;
+}
+
+class SpokenButton : public QAccessibleWidget {
+public:
+    explicit SpokenButton(SpeakingButton* button)
+        : QAccessibleWidget(button, button->speech()->checked ? QAccessible::CheckBox : QAccessible::Button) {}
+
+    SpeakingButton* button() const { return static_cast<SpeakingButton*>(widget()); }
+    const ButtonSpeech& speech() const { return *button()->speech(); }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) {
+            const QString name = button()->accessibleName();
+            if (!name.isEmpty()) return name;
+            QString caption = button()->text();
+            caption.remove(QLatin1Char('&'));
+            return caption;
+        }
+        if (t == QAccessible::Description && speech().description) return speech().description();
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (const std::optional<bool> on = checkedOf(speech())) {
+            s.checkable = true;
+            s.checked = *on;
+        } else {
+            s.pressed = button()->isDown();
+        }
+        return s;
+    }
+
+    QStringList actionNames() const override {
+        return QStringList{speech().checked ? toggleAction() : pressAction()} +
+               QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& action) override {
+        if (action == pressAction() || action == toggleAction()) {
+            button()->animateClick();
+        } else {
+            QAccessibleWidget::doAction(action);
+        }
+    }
+};
+
+// A control that screen readers pass over: not showing, no name.
+class Hidden : public QAccessibleWidget {
+public:
+    explicit Hidden(QWidget* control) : QAccessibleWidget(control, QAccessible::StaticText) {}
+    QString text(QAccessible::Text) const override { return QString(); }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.invisible = true;
+        s.offscreen = true;
+        return s;
+    }
+};
+
+class Notice : public QAccessibleWidget {
+public:
+    explicit Notice(QWidget* announcer) : QAccessibleWidget(announcer, QAccessible::Notification) {}
+};
+
+QAccessibleInterface* factory(const QString& className, QObject* object) {
+    if (!object->isWidgetType()) return nullptr;
+    auto* widget = static_cast<QWidget*>(object);
+    if (className == QLatin1String(Announcer::staticMetaObject.className())) return new Notice(widget);
+    if (className == QLatin1String(SpeakingButton::staticMetaObject.className())) {
+        auto* button = static_cast<SpeakingButton*>(widget);
+        return button->speech() != nullptr ? new SpokenButton(button) : nullptr;
+    }
+    if (object->property(kHidden).toBool()) return new Hidden(widget);
+    return nullptr;
+}
+
+// Disabling a window disables each control in it, and the screen reader
+// hears of every one: the machine window's seventy labels cost a reader like
+// Orca several seconds, during which the result of the cash-out that
+// disabled the window waits. Whether a control that takes no focus can be
+// used is nothing a reader says, so those events stay here; every other
+// event goes on to the desktop's accessibility bus as before.
+QAccessible::UpdateHandler nextHandler = nullptr;
+
+bool onlyEnabledChanged(QAccessibleEvent* event) {
+    if (event->type() != QAccessible::StateChanged || !event->object()->isWidgetType()) return false;
+    const auto* widget = static_cast<QWidget*>(event->object());
+    if (widget->isWindow() || widget->focusPolicy() != Qt::NoFocus) return false;
+    QAccessible::State enabledOnly;
+    enabledOnly.disabled = true;
+    return static_cast<QAccessibleStateChangeEvent*>(event)->changedStates() == enabledOnly;
+}
+
+void passOn(QAccessibleEvent* event) {
+    if (event->object() != nullptr && onlyEnabledChanged(event)) return;
+    if (nextHandler != nullptr) {
+        nextHandler(event);
+        return;
+    }
+    // No handler before this one: the event goes to the platform, which is
+    // where updateAccessibility sends it while no handler is installed.
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(passOn);
+}
+
+void installFactory() {
+    static const bool installed = [] {
+        QAccessible::installFactory(factory);
+        nextHandler = QAccessible::installUpdateHandler(passOn);
+        return true;
+    }();
+    (void)installed;
+}
+
+// Drops an interface made before the control's speech was set, so that the
+// next question builds it anew through the factory.
+void forget(QWidget* control) {
+    if (QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control)) {
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
+    }
+}
+
+}  // namespace
+
+Announcer::Announcer(QWidget* parent) : QWidget(parent) {
+    installFactory();
+    setObjectName(QStringLiteral("Announcer"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(0, 0, 0, 0);
+    hide();
+}
+
+void Announcer::say(const QString& text) {
+    if (text.isEmpty()) return;
+    ++count_;
+    // Hidden and shown again: the showing is what the reader hears, even when
+    // the text is the same as last time.
+    hide();
+    setAccessibleName(text);
+    show();
+}
+
+void SpeakingButton::setSpeech(ButtonSpeech speech) {
+    installFactory();
+    speech_ = std::move(speech);
+    forget(this);
+}
+
+void checkedChanged(QPushButton* button) {
+    if (!QAccessible::isActive()) return;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(button, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void hideFromScreenReader(QWidget* control) {
+    installFactory();
+    control->setProperty(kHidden, true);
+    forget(control);
+}
+
+}  // namespace vornakka

@@ -1,0 +1,67 @@
+// What the game's windows tell a screen reader beyond the names of their
+// controls: results said once when they are final, buttons that describe what
+// a press does now, and the pieces of a picture that stand for nothing alone.
+//
+// Screen readers speak what has the focus and what a program raises as a
+// notification; they do not follow labels changing somewhere in a window. So
+// a result goes out through an Announcer, an invisible object of the
+// notification role that is shown anew with each text, and a button's present
+// meaning is its description, read when the button takes the focus.
+#pragma once
+
+#include <QPushButton>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+namespace vornakka {
+
+// An invisible notification. Each say() shows it again with the new text as
+// its name, which screen readers voice as they voice a desktop notification.
+// It draws nothing, takes no clicks and no focus.
+class Announcer : public QWidget {
+    Q_OBJECT
+public:
+    explicit Announcer(QWidget* parent);
+
+    void say(const QString& text);
+    QString lastSaid() const { return accessibleName(); }
+    int count() const { return count_; }
+
+private:
+    int count_ = 0;
+};
+
+// How a push button is spoken: a description of what a press does now, asked
+// whenever a screen reader reads the button, and, for a button that toggles
+// something, whether that is on (the button is then a check box to the
+// reader, and its look does not change).
+struct ButtonSpeech {
+    std::function<QString()> description;
+    std::function<std::optional<bool>()> checked;  // empty: not a toggle
+};
+
+// The push button of the game's windows. Until it is given a speech, a
+// screen reader meets it as any push button.
+class SpeakingButton : public QPushButton {
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+    void setSpeech(ButtonSpeech speech);
+    const ButtonSpeech* speech() const { return speech_ ? &*speech_ : nullptr; }
+
+private:
+    std::optional<ButtonSpeech> speech_;
+};
+
+// Tells the screen reader that a toggle button's state changed, so that a
+// reader on that button says its new state.
+void checkedChanged(QPushButton* button);
+
+// Leaves a control out of what screen readers read: a fragment of a picture
+// whose meaning another control speaks whole (a paytable pattern, a caption
+// that the counter under it already says).
+void hideFromScreenReader(QWidget* control);
+
+}  // namespace vornakka

@@ -1,0 +1,325 @@
+#include "orca_session.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+namespace vornakka::test {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr const char* kBusLauncher = "/usr/libexec/at-spi-bus-launcher";
+constexpr const char* kEspeakModule = "/usr/lib/speech-dispatcher-modules/sd_espeak-ng";
+constexpr const char* kPython = "/usr/bin/python3";
+
+// Orca's own start, with its debug output line-buffered so that each
+// utterance can be read as soon as it is spoken. (Orca opens its debug file
+// with the default 8 KB buffer.) Skipping Orca's launcher also skips its
+// search for other Orcas of this user, which are none of this test's business.
+constexpr const char* kOrcaWrapper = R"(import sys
+from orca import debug
+debug.debugLevel = debug.LEVEL_INFO
+debug.eventDebugLevel = debug.LEVEL_OFF
+debug.debugFile = open(sys.argv[1], 'w', buffering=1)
+sys.argv = ['orca']
+from orca import orca
+manager = orca.getSettingsManager()
+manager.activate(None, {})
+sys.path.insert(0, manager.getPrefsDir())
+sys.exit(orca.main())
+)";
+
+bool haveFile(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
+
+bool inPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        if (!dir.empty() && haveFile(dir + "/" + name)) return true;
+    }
+    return false;
+}
+
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+bool gone(pid_t pid) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) return true;
+    return kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Stops one process by its id: SIGTERM, then SIGKILL when it has not ended
+// within the grace time.
+void stopProcess(pid_t pid, std::chrono::milliseconds grace) {
+    if (pid <= 0 || gone(pid)) return;
+    kill(pid, SIGTERM);
+    if (!waitFor([pid] { return gone(pid); }, grace)) {
+        kill(pid, SIGKILL);
+        waitFor([pid] { return gone(pid); }, 3000ms);
+    }
+}
+
+// Processes whose environment names the folder: everything the session
+// started, directly or through a bus's activation, wherever it was
+// re-parented to.
+std::vector<pid_t> processesOf(const std::string& folder) {
+    std::vector<pid_t> found;
+    DIR* proc = opendir("/proc");
+    if (proc == nullptr) return found;
+    while (dirent* entry = readdir(proc)) {
+        char* end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (end == nullptr || *end != '\0' || pid <= 0 || pid == getpid()) continue;
+        std::ifstream environ(std::string("/proc/") + entry->d_name + "/environ", std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(environ)), std::istreambuf_iterator<char>());
+        if (text.find("HOME=" + folder + "/") != std::string::npos) found.push_back(static_cast<pid_t>(pid));
+    }
+    closedir(proc);
+    return found;
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+std::string run(const std::vector<std::string>& argv, const OrcaSession::Env& env) {
+    int fds[2];
+    if (pipe(fds) != 0) return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+        dup2(fds[1], 1);
+        const int devNull = open("/dev/null", O_WRONLY);
+        if (devNull >= 0) dup2(devNull, 2);
+        close(fds[0]);
+        close(fds[1]);
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string out;
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = read(fds[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<std::size_t>(n));
+    close(fds[0]);
+    int status = 0;
+    if (pid > 0) waitpid(pid, &status, 0);
+    return out;
+}
+
+}  // namespace
+
+pid_t OrcaSession::spawn(const std::vector<std::string>& argv, const Env& env, const std::string& log, int keepFd) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        // Should the test itself be killed (a time-out), the session goes too.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+        const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        const int in = open("/dev/null", O_RDONLY);
+        if (out >= 0) {
+            dup2(out, 1);
+            dup2(out, 2);
+        }
+        if (in >= 0) dup2(in, 0);
+        for (int fd = 3; fd < 1024; ++fd) {
+            if (fd != keepFd) close(fd);
+        }
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    if (pid > 0) pids_.push_back(pid);
+    return pid;
+}
+
+std::unique_ptr<OrcaSession> OrcaSession::start(std::string& whyNot) {
+    for (const char* program : {"Xvfb", "xprop", "xdotool", "openbox", "dbus-daemon", "speech-dispatcher", "orca"}) {
+        if (!inPath(program)) {
+            whyNot = std::string(program) + " is not installed";
+            return nullptr;
+        }
+    }
+    for (const char* file : {kBusLauncher, kEspeakModule, kPython}) {
+        if (!haveFile(file)) {
+            whyNot = std::string(file) + " is not installed";
+            return nullptr;
+        }
+    }
+    std::unique_ptr<OrcaSession> s(new OrcaSession);
+    std::string pattern = "/tmp/vo-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        whyNot = "cannot make a folder in /tmp";
+        return nullptr;
+    }
+    s->folder_ = pattern;
+    const std::string& dir = s->folder_;
+    for (const char* sub : {"home", "run", "client", "sd", "sd/modules"}) mkdir((dir + "/" + sub).c_str(), 0700);
+    // No sound card: espeak-ng's speech goes to ALSA's null device, so that
+    // the speech dispatcher (and with it Orca) keeps answering.
+    writeFile(dir + "/home/.asoundrc", "pcm.!default { type null }\nctl.!default { type hw card 0 }\n");
+    writeFile(dir + "/sd/speechd.conf",
+              "AudioOutputMethod \"alsa\"\n"
+              "AddModule \"espeak-ng\" \"sd_espeak-ng\" \"espeak-ng.conf\"\n"
+              "DefaultModule espeak-ng\n"
+              "LogLevel 2\n");
+    writeFile(dir + "/sd/modules/espeak-ng.conf", "");
+    writeFile(dir + "/speaking.py", kOrcaWrapper);
+
+    int fds[2];
+    if (pipe(fds) != 0) {
+        whyNot = "no pipe";
+        return nullptr;
+    }
+    s->spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+              "-noreset"},
+             {{"HOME", dir + "/home"}}, dir + "/xvfb.log", fds[1]);
+    close(fds[1]);
+    std::string number;
+    pollfd p{fds[0], POLLIN, 0};
+    while (poll(&p, 1, 15000) > 0) {
+        char c = 0;
+        if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+        number += c;
+    }
+    close(fds[0]);
+    if (number.empty()) {
+        whyNot = "Xvfb did not start";
+        return nullptr;
+    }
+    s->display_ = ":" + number;
+    s->bus_ = "unix:path=" + dir + "/bus";
+
+    const Env env{{"HOME", dir + "/home"},
+                  {"XDG_RUNTIME_DIR", dir + "/run"},
+                  {"XDG_CONFIG_HOME", dir + "/home/.config"},
+                  {"XDG_DATA_HOME", dir + "/home/.local/share"},
+                  {"XDG_CACHE_HOME", dir + "/home/.cache"},
+                  {"DISPLAY", s->display_},
+                  {"DBUS_SESSION_BUS_ADDRESS", s->bus_},
+                  {"SPEECHD_ADDRESS", "unix_socket:" + dir + "/sd.sock"}};
+    s->spawn({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + s->bus_}, env,
+             dir + "/bus.log");
+    if (!waitFor([&] { return fs::exists(dir + "/bus"); }, 10000ms)) {
+        whyNot = "the session bus did not start";
+        return nullptr;
+    }
+    s->spawn({"openbox"}, env, dir + "/wm.log");
+    const Env display{{"DISPLAY", s->display_}};
+    if (!waitFor([&] { return run({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, display).find("window id") !=
+                              std::string::npos; },
+                 15000ms)) {
+        whyNot = "openbox did not start managing the display";
+        return nullptr;
+    }
+    s->spawn({kBusLauncher, "--launch-immediately"}, env, dir + "/atspi.log");
+    if (!waitFor([&] { return fs::exists(dir + "/run/at-spi") && !fs::is_empty(dir + "/run/at-spi"); }, 10000ms)) {
+        whyNot = "the accessibility bus did not start";
+        return nullptr;
+    }
+    s->spawn({"speech-dispatcher", "--run-single", "--timeout", "0", "--config-dir", dir + "/sd", "--socket-path",
+              dir + "/sd.sock", "--log-dir", dir, "--pid-file", dir + "/sd.pid"},
+             env, dir + "/sd.log");
+    if (!waitFor([&] { return fs::exists(dir + "/sd.sock"); }, 10000ms)) {
+        whyNot = "the speech dispatcher did not start: " + readAll(dir + "/sd.log");
+        return nullptr;
+    }
+    s->spawn({kPython, dir + "/speaking.py", dir + "/orca.log"}, env, dir + "/orca.out");
+    OrcaSession* session = s.get();
+    if (!waitFor([&] { return !session->spoken().empty(); }, 30000ms)) {
+        whyNot = "Orca did not start speaking: " + readAll(dir + "/orca.out");
+        return nullptr;
+    }
+    return s;
+}
+
+OrcaSession::~OrcaSession() { stopAll(); }
+
+void OrcaSession::stopAll() {
+    // Orca first, with time to end by itself; then the rest, last started
+    // first; then whatever the buses started on their own.
+    for (auto it = pids_.rbegin(); it != pids_.rend(); ++it) stopProcess(*it, it == pids_.rbegin() ? 10000ms : 3000ms);
+    pids_.clear();
+    if (!folder_.empty()) {
+        // ORCA_TEST_LOG=file keeps Orca's whole debug output for a look later.
+        if (const char* keep = std::getenv("ORCA_TEST_LOG")) {
+            std::error_code ignored;
+            fs::copy_file(folder_ + "/orca.log", keep, fs::copy_options::overwrite_existing, ignored);
+        }
+        for (pid_t pid : processesOf(folder_)) stopProcess(pid, 3000ms);
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+        folder_.clear();
+    }
+}
+
+OrcaSession::Env OrcaSession::clientEnvironment() const {
+    return {{"DISPLAY", display_},
+            {"DBUS_SESSION_BUS_ADDRESS", bus_},
+            {"XDG_RUNTIME_DIR", folder_ + "/client"},
+            {"QT_QPA_PLATFORM", "xcb"},
+            {"WAYLAND_DISPLAY", ""},
+            {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"},
+            {"QT_ACCESSIBILITY", "1"}};
+}
+
+std::vector<std::string> OrcaSession::spoken() const {
+    // 12:00:00.000000 - SPEECH OUTPUT: 'text'{'established': False}
+    std::vector<std::string> said;
+    std::istringstream lines(readAll(folder_ + "/orca.log"));
+    const std::string mark = "SPEECH OUTPUT: '";
+    std::string line;
+    while (std::getline(lines, line)) {
+        const auto at = line.find(mark);
+        if (at == std::string::npos) continue;
+        const auto from = at + mark.size();
+        auto to = line.rfind("{'");
+        if (to == std::string::npos || to < from) to = line.size();
+        to = line.rfind('\'', to);
+        if (to == std::string::npos || to < from) continue;
+        std::string text = line.substr(from, to - from);
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        said.push_back(text);
+    }
+    return said;
+}
+
+void OrcaSession::key(const std::string& keys) const { run({"xdotool", "key", "--delay", "80", keys}, {{"DISPLAY", display_}}); }
+
+}  // namespace vornakka::test

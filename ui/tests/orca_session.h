@@ -1,0 +1,54 @@
+// A private desktop with the real screen reader: Xvfb and openbox on a free
+// display, a session bus with the accessibility bus launcher, a speech
+// dispatcher with its own configuration speaking through espeak-ng into
+// ALSA's null device, and Orca with a home of its own, its debug output
+// written line by line. What Orca speaks is read back from that output.
+//
+// Everything lives in one short 0700 folder made under /tmp; every process
+// is stopped by its id (Orca, which takes seconds to end, is given them),
+// including the accessibility registry, which the bus starts and which
+// outlives its parent. The folder is removed at the end.
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vornakka::test {
+
+class OrcaSession {
+public:
+    using Env = std::vector<std::pair<std::string, std::string>>;
+
+    // Empty, with the reason in whyNot, when a program is missing or does not
+    // come up.
+    static std::unique_ptr<OrcaSession> start(std::string& whyNot);
+    ~OrcaSession();
+    OrcaSession(const OrcaSession&) = delete;
+    OrcaSession& operator=(const OrcaSession&) = delete;
+
+    // The environment for the game under test: the display, the session bus
+    // and accessibility switched on.
+    Env clientEnvironment() const;
+    const std::string& display() const { return display_; }
+
+    // Every utterance Orca has spoken so far, in order.
+    std::vector<std::string> spoken() const;
+    // Presses keys on the display, as the player would (xdotool key names).
+    void key(const std::string& keys) const;
+
+private:
+    OrcaSession() = default;
+    pid_t spawn(const std::vector<std::string>& argv, const Env& env, const std::string& log, int keepFd = -1);
+    void stopAll();
+
+    std::string folder_;
+    std::string display_;
+    std::string bus_;
+    std::vector<pid_t> pids_;  // in starting order
+};
+
+}  // namespace vornakka::test

@@ -1,0 +1,251 @@
+// A blind player's whole game with the real screen reader: Orca on a private
+// desktop (orca_session.h) reads the game while the test plays it by keys
+// alone, pressed on the X display. Each result Orca speaks is checked against
+// the machine's true state, and a spin must come out as a handful of
+// utterances, not as the letters that pass. Orca's transcript of the game is
+// printed at the end.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Highscore/highscore.h"
+#include "Nimi/nimi.h"
+#include "Vorna/vorna.h"
+#include "desktop_session.h"
+#include "orca_session.h"
+#include "support.h"
+#include "vornakka/high_score_table.h"
+#include "vornakka/strips.h"
+
+namespace vornakka::test {
+namespace {
+
+OrcaSession* orca = nullptr;
+std::string skipReason;
+constexpr int kSpeechWaitMs = 30000;  // Orca on a busy machine
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class OrcaGame : public GameTest {
+protected:
+    void SetUp() override {
+        if (orca == nullptr) GTEST_SKIP() << skipReason;
+    }
+
+    // Presses keys and waits until Orca has spoken an utterance holding
+    // part; returns everything spoken from the press on ("" when part never
+    // came).
+    // (What Orca says of one control comes in a few utterances close
+    // together: the rest of them are waited for too.)
+    std::vector<std::string> press(const std::string& keys, const std::string& part) {
+        const std::size_t from = orca->spoken().size();
+        orca->key(keys);
+        waitFor(part, from);
+        pump(400);
+        const std::vector<std::string> all = orca->spoken();
+        return {all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())), all.end()};
+    }
+
+    std::vector<std::string> waitFor(const std::string& part, std::size_t from) {
+        std::vector<std::string> said;
+        const bool heard = waitUntil(
+            [&] {
+                const std::vector<std::string> all = orca->spoken();
+                said.assign(all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())), all.end());
+                for (const std::string& s : said) {
+                    if (contains(s, part)) return true;
+                }
+                return false;
+            },
+            kSpeechWaitMs);
+        if (!heard) ADD_FAILURE() << "Orca did not say \"" << part << "\"; it said: " << joined(said);
+        return said;
+    }
+
+    // Lets Orca finish what it is saying; returns what it said meanwhile.
+    std::vector<std::string> settle(std::size_t from) {
+        pump(1500);
+        const std::vector<std::string> all = orca->spoken();
+        return {all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())), all.end()};
+    }
+
+    static std::string joined(const std::vector<std::string>& said) {
+        std::string text;
+        for (const std::string& s : said) text += "[" + s + "] ";
+        return text;
+    }
+
+    static std::string notificationIn(const std::vector<std::string>& said) {
+        for (const std::string& s : said) {
+            if (s.rfind("notification ", 0) == 0) return s;
+        }
+        return {};
+    }
+
+    // What the game should say when a spin has stopped, from its true state.
+    std::string spinResult() {
+        const MachineState& s = state();
+        std::string text = "notification ";
+        for (std::size_t r = 0; r < 3; ++r) {
+            text += s.shownSymbol[r] == '*' ? std::string("tähti") : std::string(1, s.shownSymbol[r]);
+            text += r < 2 ? ", " : ". ";
+        }
+        const std::string line = labelText(machineWindow(), "Teksrutu").toStdString();
+        if (!line.empty()) text += line + " ";
+        return text + money();
+    }
+
+    std::string money() {
+        return "PELIT " + std::to_string(state().credits) + ", VOITOT " + std::to_string(state().winnings) + ".";
+    }
+
+    // Spins with KÄYNNISTÄ's key (Escape) to a line chosen by want; returns
+    // what Orca said from the press until it fell quiet.
+    std::vector<std::string> spin(const std::function<bool(char, char, char)>& want) {
+        game->machine().randomSource().reseed(seedForSpin(state(), want));
+        const std::size_t from = orca->spoken().size();
+        orca->key("Escape");
+        waitFor("notification", from);
+        return settle(from);
+    }
+};
+
+bool paysTwice(char a, char b, char c) {
+    const int row = firstMatchingRow(a, b, c);
+    return row == 6 || row == 7;
+}
+bool losing(char a, char b, char c) { return firstMatchingRow(a, b, c) == 0; }
+
+TEST_F(OrcaGame, ABlindPlayersWholeGame) {
+    start();
+    TForm1& w = machineWindow();
+    // Orca presents the window and the first button when the game comes up.
+    waitFor("PANOS push button", 0);
+    EXPECT_TRUE(waitForActive(&w));
+
+    // Orca's flat review reads the counters with their captions and the
+    // paytable by rows, line by line up from the buttons.
+    std::vector<std::string> lines = press("KP_Up", "LUKITSE rulla 1");
+    for (int up = 0; up < 12 && !contains(joined(lines), "PELIT 50"); ++up) lines = press("KP_Home", "");
+    EXPECT_TRUE(contains(joined(lines), "VIIM. VOITTO 0 VOITOT 0 PANOS 1 PELIT 50 C-- tai --D 2")) << joined(lines);
+    press("KP_Home", "CC- tai C-D 4");
+
+    // Tab: each control says what a press does now.
+    std::vector<std::string> said = press("Tab", "pyöräyttää rullat, panos 1");
+    EXPECT_TRUE(contains(joined(said), "KÄYNNISTÄ push button")) << joined(said);
+
+    // A spin that wins: one result, once the reels have stopped.
+    said = spin(paysTwice);
+    ASSERT_EQ(state().pendingWin, 2);
+    EXPECT_EQ(notificationIn(said), spinResult()) << joined(said);
+    EXPECT_TRUE(contains(spinResult(), "VOITIT 2 MK. TUPLAATKO? PELIT 49, VOITOT 0."));
+    EXPECT_LE(said.size(), 4U) << joined(said);
+    const std::size_t spinUtterances = said.size();
+
+    // Through the buttons to TUPLAUS: the holds say they are not allowed now,
+    // VOITONMAKSU that it takes the win.
+    press("Tab", "LUKITSE rulla 1 check box not checked");
+    press("Tab", "LUKITSE rulla 2 check box not checked");
+    press("Tab", "LUKITSE rulla 3 check box not checked");
+    said = press("Tab", "ottaa voiton 2 mk");
+    EXPECT_TRUE(contains(joined(said), "VOITONMAKSU push button")) << joined(said);
+    press("Tab", "HYMY push button");
+    press("Tab", "DEPRESSIO push button");
+    press("Tab", "tuplaa voiton 2 mk");
+
+    // The double-up, guessed right.
+    game->machine().randomSource().reseed(seedForGamble(state(), kSmile));
+    said = press("space", "notification TUPLAUS 4MK DEPRESSIO/HYMY");
+    press("shift+Tab", "arvaa depressio");
+    press("shift+Tab", "arvaa hymy");
+    said = press("space", "notification VOITIT 4MK. TUPLAATKO?");
+    EXPECT_EQ(notificationIn(said), "notification VOITIT 4MK. TUPLAATKO? " + money()) << joined(said);
+    EXPECT_EQ(kFaceStrip.at(state().facePos[1]), kSmile);
+
+    // The collect.
+    press("shift+Tab", "ottaa voiton 4 mk");
+    said = press("space", "notification PELIT");
+    EXPECT_EQ(state().winnings, 4);
+    EXPECT_EQ(notificationIn(said), "notification " + money()) << joined(said);
+
+    // A losing spin, then a hold on reel 2 for the next one.
+    said = spin(losing);
+    EXPECT_EQ(notificationIn(said), spinResult()) << joined(said);
+    EXPECT_LE(said.size(), 4U) << joined(said);
+    press("shift+Tab", "LUKITSE rulla 3 check box");
+    said = press("shift+Tab", "LUKITSE rulla 2 check box not checked");
+    EXPECT_TRUE(contains(joined(said), "lukitus sallittu")) << joined(said);
+    said = press("space", "checked");
+    EXPECT_TRUE(state().held[1]);
+    EXPECT_TRUE(contains(joined(said), "checked") && !contains(joined(said), "not checked")) << joined(said);
+    const char heldSymbol = state().shownSymbol[1];
+    said = spin(losing);
+    EXPECT_EQ(state().shownSymbol[1], heldSymbol);
+    EXPECT_EQ(notificationIn(said), spinResult()) << joined(said);
+    EXPECT_LE(said.size(), 4U) << joined(said);
+
+    // The cash-out: VOITONMAKSU says it ends the game.
+    press("Tab", "LUKITSE rulla 3");
+    press("Tab", "lopettaa pelin, voitot 4 mk");
+    said = press("space", "kirjoita nimesi");
+    EXPECT_TRUE(contains(joined(said), "notification Peli loppui, voitot 4 mk.")) << joined(said);
+    EXPECT_TRUE(contains(joined(said), "Voitot 4 mk pääsevät listalle: kirjoita nimesi")) << joined(said);
+    QWidget& dialog = game->form3();
+    ASSERT_TRUE(waitForActive(&dialog));
+
+    // The name, then OK.
+    settle(0);
+    for (const char* letter : {"shift+t", "o", "p", "i"}) press(letter, letter[0] == 's' ? "T" : letter);
+
+    // The high-score window says the new row.
+    said = press("alt+o", "notification Uusi tulos");
+    const std::string row = "8. Topi 4 mk";
+    EXPECT_TRUE(contains(joined(said), "notification Uusi tulos: " + row)) << joined(said);
+    EXPECT_EQ(game->machine().state().finalScore, 4);
+
+    // The about box reads its texts.
+    press("Tab", "Uusi peli push button");
+    press("Tab", "About... push button");
+    said = press("space", "Vornakka v1.00");
+    EXPECT_TRUE(contains(joined(said), "OK push button")) << joined(said);
+    press("space", "About... push button");
+
+    // And a new game.
+    press("shift+Tab", "Uusi peli push button");
+    said = press("space", "push button");
+    ASSERT_TRUE(waitForActive(&w));
+    EXPECT_EQ(state().credits, 50);
+
+    const std::vector<std::string> all = orca->spoken();
+    std::printf("Orca's transcript of the game (%zu utterances, a spin %zu):\n", all.size(), spinUtterances);
+    for (const std::string& s : all) std::printf("SPEECH OUTPUT: '%s'\n", s.c_str());
+}
+
+}  // namespace
+}  // namespace vornakka::test
+
+int main(int argc, char** argv) {
+    using namespace vornakka::test;
+    ::testing::InitGoogleTest(&argc, argv);
+    std::unique_ptr<OrcaSession> session = OrcaSession::start(skipReason);
+    orca = session.get();
+    // Everything the session needs is a Debian package (tools/deps.sh test):
+    // in CI a missing piece is a failure, not a skip.
+    if (!session && std::getenv("CI") != nullptr && std::string(std::getenv("CI")) == "true") {
+        std::fprintf(stderr, "The Orca session could not start: %s\n", skipReason.c_str());
+        return 1;
+    }
+    Environment env;
+    if (session) {
+        for (const auto& [name, value] : session->clientEnvironment()) env.emplace_back(name, value);
+    }
+    const int result = runDesktopTests(argc, argv, session ? &env : nullptr, skipReason);
+    orca = nullptr;
+    session.reset();
+    return result;
+}
