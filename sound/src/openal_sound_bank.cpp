@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <optional>
@@ -15,6 +16,7 @@
 
 #include "vornakka/audio_setup.h"
 #include "vornakka/failure.h"
+#include "pulse_output.h"
 #include "wave_decoder.h"
 
 namespace vornakka {
@@ -107,6 +109,7 @@ public:
     }
 
     ~AudioDevice() {
+        output_.reset();  // nothing renders from here on
         for (auto& cue : prepared_) {
             if (cue) alDeleteBuffers(1, &cue->buffer);
         }
@@ -147,7 +150,7 @@ public:
         soundedSincePause_ = true;
         silentSince_.reset();
         if (paused_) {
-            resume_(device_);
+            resume_();
             paused_ = false;
         }
     }
@@ -167,7 +170,7 @@ public:
         const auto now = std::chrono::steady_clock::now();
         if (!silentSince_) silentSince_ = now;
         if ((immediately && !soundedSincePause_) || now - *silentSince_ >= OpenAlSoundBank::kIdleGrace) {
-            pause_(device_);
+            pause_();
             paused_ = true;
             soundedSincePause_ = false;
             silentSince_.reset();
@@ -176,7 +179,7 @@ public:
 
     void keepRunning() {
         if (paused_) {
-            resume_(device_);
+            resume_();
             paused_ = false;
         }
         silentSince_.reset();
@@ -197,7 +200,62 @@ private:
         return p;
     }
 
+    // How long a sound server may take to accept the game's connection, and
+    // then its stream, before OpenAL Soft's own device is used instead.
+    static constexpr std::chrono::milliseconds kServerTimeout{2000};
+
     AudioDevice() {
+        if (backendsLeftToGame() && pulseServerAnswers() && openOwnStream()) return;
+        openOpenAlDevice();
+    }
+
+    // The game's own stream on the sound server, mixed by an OpenAL loopback
+    // device with the same context as OpenAL's own device would have: 44.1
+    // kHz, stereo, float samples, no auxiliary sends. False leaves nothing
+    // open.
+    bool openOwnStream() {
+        if (alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE) return false;
+        const auto openLoopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+            alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+        const auto render =
+            reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+        if (openLoopback == nullptr || render == nullptr) return false;
+        std::unique_ptr<detail::PulseOutput> output = detail::PulseOutput::connect(kServerTimeout);
+        if (!output) return false;
+        ALCdevice* device = openLoopback(nullptr);
+        if (device == nullptr) return false;
+        const ALCint attributes[] = {ALC_FREQUENCY,          detail::PulseOutput::kRate,
+                                     ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
+                                     ALC_FORMAT_TYPE_SOFT,     ALC_FLOAT_SOFT,
+                                     ALC_MAX_AUXILIARY_SENDS,  0,
+                                     0};
+        ALCcontext* context = alcCreateContext(device, attributes);
+        const bool current = context != nullptr && alcMakeContextCurrent(context) == ALC_TRUE;
+        const bool playing =
+            current && output->openStream(
+                           [device, render](float* samples, std::size_t frames) {
+                               render(device, samples, static_cast<ALCsizei>(frames));
+                           },
+                           kServerTimeout);
+        if (!playing) {
+            output.reset();
+            if (current) alcMakeContextCurrent(nullptr);
+            if (context != nullptr) alcDestroyContext(context);
+            alcCloseDevice(device);
+            return false;
+        }
+        device_ = device;
+        context_ = context;
+        output_ = std::move(output);
+        // The stream starts corked; a loopback device cannot be paused
+        // itself, and a corked stream asks it for nothing, which is the same.
+        paused_ = true;
+        pause_ = [out = output_.get()] { out->setCorked(true); };
+        resume_ = [out = output_.get()] { out->setCorked(false); };
+        return true;
+    }
+
+    void openOpenAlDevice() {
         device_ = alcOpenDevice(nullptr);
         if (device_ == nullptr) {
             // OpenAL's own code says little ("Out of Memory" where a back-end
@@ -217,17 +275,22 @@ private:
             throw MediaError(message);
         }
         if (alcIsExtensionPresent(device_, "ALC_SOFT_pause_device") == ALC_TRUE) {
-            pause_ = reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(device_, "alcDevicePauseSOFT"));
-            resume_ =
+            const auto pause =
+                reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(device_, "alcDevicePauseSOFT"));
+            const auto resume =
                 reinterpret_cast<LPALCDEVICERESUMESOFT>(alcGetProcAddress(device_, "alcDeviceResumeSOFT"));
-            if (resume_ == nullptr) pause_ = nullptr;
+            if (pause != nullptr && resume != nullptr) {
+                pause_ = [pause, device = device_] { pause(device); };
+                resume_ = [resume, device = device_] { resume(device); };
+            }
         }
     }
 
     ALCdevice* device_ = nullptr;
     ALCcontext* context_ = nullptr;
-    LPALCDEVICEPAUSESOFT pause_ = nullptr;
-    LPALCDEVICERESUMESOFT resume_ = nullptr;
+    std::unique_ptr<detail::PulseOutput> output_;  // the game's own stream, if it plays through one
+    std::function<void()> pause_;
+    std::function<void()> resume_;
     bool paused_ = false;
     bool soundedSincePause_ = false;
     std::optional<std::chrono::steady_clock::time_point> silentSince_;
