@@ -6,6 +6,7 @@
 #include <efx.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <future>
@@ -221,7 +222,17 @@ private:
             reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
         if (openLoopback == nullptr || render == nullptr) return false;
         std::unique_ptr<detail::PulseOutput> output = detail::PulseOutput::connect(kServerTimeout);
-        if (!output) return false;
+        // The server makes the stream while OpenAL builds its mixer; until
+        // the mixer is there, the stream is filled with silence.
+        const bool started = output && output->startStream([this, render](float* samples, std::size_t frames) {
+            ALCdevice* mixer = mixer_.load();
+            if (mixer != nullptr) {
+                render(mixer, samples, static_cast<ALCsizei>(frames));
+            } else {
+                std::fill(samples, samples + frames * detail::PulseOutput::kChannels, 0.0f);
+            }
+        });
+        if (!started) return false;
         ALCdevice* device = openLoopback(nullptr);
         if (device == nullptr) return false;
         const ALCint attributes[] = {ALC_FREQUENCY,          detail::PulseOutput::kRate,
@@ -231,12 +242,8 @@ private:
                                      0};
         ALCcontext* context = alcCreateContext(device, attributes);
         const bool current = context != nullptr && alcMakeContextCurrent(context) == ALC_TRUE;
-        const bool playing =
-            current && output->openStream(
-                           [device, render](float* samples, std::size_t frames) {
-                               render(device, samples, static_cast<ALCsizei>(frames));
-                           },
-                           kServerTimeout);
+        if (current) mixer_ = device;
+        const bool playing = current && output->streamReady(kServerTimeout);
         if (!playing) {
             output.reset();
             if (current) alcMakeContextCurrent(nullptr);
@@ -288,6 +295,7 @@ private:
 
     ALCdevice* device_ = nullptr;
     ALCcontext* context_ = nullptr;
+    std::atomic<ALCdevice*> mixer_{nullptr};       // what the game's own stream renders from
     std::unique_ptr<detail::PulseOutput> output_;  // the game's own stream, if it plays through one
     std::function<void()> pause_;
     std::function<void()> resume_;

@@ -79,8 +79,7 @@ PulseOutput::~PulseOutput() {
     pa_threaded_mainloop_free(loop_);
 }
 
-bool PulseOutput::openStream(Render render, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+bool PulseOutput::startStream(Render render) {
     render_ = std::move(render);
     const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kRate, kChannels};
     pa_channel_map channels;
@@ -106,13 +105,16 @@ bool PulseOutput::openStream(Render render, std::chrono::milliseconds timeout) {
         const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
         connected = pa_stream_connect_playback(stream_, nullptr, &buffer, flags, nullptr, nullptr) == 0;
     });
-    if (!connected) return false;
+    return connected;
+}
+
+bool PulseOutput::streamReady(std::chrono::milliseconds timeout) {
     const bool ready = waitUntil(
         [&] {
             const int state = streamState_.load();
             return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(static_cast<pa_stream_state_t>(state));
         },
-        deadline);
+        std::chrono::steady_clock::now() + timeout);
     return ready && streamState_.load() == PA_STREAM_READY;
 }
 

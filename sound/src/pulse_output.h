@@ -49,10 +49,13 @@ public:
     PulseOutput(const PulseOutput&) = delete;
     PulseOutput& operator=(const PulseOutput&) = delete;
 
-    // Opens the playback stream, corked, with `render` as its source of
-    // sound. False when the server refuses it or it is not ready before
-    // `timeout`; the output is then of no use.
-    bool openStream(Render render, std::chrono::milliseconds timeout);
+    // Starts opening the playback stream, corked, with `render` as its
+    // source of sound (which may be asked for sound at once, to fill the
+    // server's buffer). False when libpulse refuses it at once.
+    bool startStream(Render render);
+    // Waits for the stream started above. False when the server refuses it
+    // or it is not ready before `timeout`; the output is then of no use.
+    bool streamReady(std::chrono::milliseconds timeout);
 
     // A corked stream plays nothing and asks for nothing; uncorked, it plays
     // what is buffered and asks `render` for more as it goes.
