@@ -6,7 +6,6 @@
 #include <efx.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <future>
@@ -17,6 +16,7 @@
 
 #include "vornakka/audio_setup.h"
 #include "vornakka/failure.h"
+#include "output_device.h"
 #include "pulse_output.h"
 #include "wave_decoder.h"
 
@@ -201,101 +201,18 @@ private:
         return p;
     }
 
-    // How long a sound server may take to accept the game's connection, and
-    // then its stream, before OpenAL Soft's own device is used instead.
-    static constexpr std::chrono::milliseconds kServerTimeout{2000};
-
     AudioDevice() {
-        if (backendsLeftToGame() && pulseServerAnswers() && openOwnStream()) return;
-        openOpenAlDevice();
-    }
-
-    // The game's own stream on the sound server, mixed by an OpenAL loopback
-    // device with the same context as OpenAL's own device would have: 44.1
-    // kHz, stereo, float samples, no auxiliary sends. False leaves nothing
-    // open.
-    bool openOwnStream() {
-        if (alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE) return false;
-        const auto openLoopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
-            alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-        const auto render =
-            reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
-        if (openLoopback == nullptr || render == nullptr) return false;
-        std::unique_ptr<detail::PulseOutput> output = detail::PulseOutput::connect(kServerTimeout);
-        // The server makes the stream while OpenAL builds its mixer; until
-        // the mixer is there, the stream is filled with silence.
-        const bool started = output && output->startStream([this, render](float* samples, std::size_t frames) {
-            ALCdevice* mixer = mixer_.load();
-            if (mixer != nullptr) {
-                render(mixer, samples, static_cast<ALCsizei>(frames));
-            } else {
-                std::fill(samples, samples + frames * detail::PulseOutput::kChannels, 0.0f);
-            }
-        });
-        if (!started) return false;
-        ALCdevice* device = openLoopback(nullptr);
-        if (device == nullptr) return false;
-        const ALCint attributes[] = {ALC_FREQUENCY,          detail::PulseOutput::kRate,
-                                     ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
-                                     ALC_FORMAT_TYPE_SOFT,     ALC_FLOAT_SOFT,
-                                     ALC_MAX_AUXILIARY_SENDS,  0,
-                                     0};
-        ALCcontext* context = alcCreateContext(device, attributes);
-        const bool current = context != nullptr && alcMakeContextCurrent(context) == ALC_TRUE;
-        if (current) mixer_ = device;
-        const bool playing = current && output->streamReady(kServerTimeout);
-        if (!playing) {
-            output.reset();
-            if (current) alcMakeContextCurrent(nullptr);
-            if (context != nullptr) alcDestroyContext(context);
-            alcCloseDevice(device);
-            return false;
-        }
-        device_ = device;
-        context_ = context;
-        output_ = std::move(output);
-        // The stream starts corked; a loopback device cannot be paused
-        // itself, and a corked stream asks it for nothing, which is the same.
-        paused_ = true;
-        pause_ = [out = output_.get()] { out->setCorked(true); };
-        resume_ = [out = output_.get()] { out->setCorked(false); };
-        return true;
-    }
-
-    void openOpenAlDevice() {
-        device_ = alcOpenDevice(nullptr);
-        if (device_ == nullptr) {
-            // OpenAL's own code says little ("Out of Memory" where a back-end
-            // started but found no device, "Invalid Value" where none was
-            // left to start): say what was tried and why it gave no sound.
-            throw MediaError(noAudioDeviceMessage(alcGetError(nullptr) == ALC_OUT_OF_MEMORY));
-        }
-        // The game plays its cues as they are, with no effects: no auxiliary
-        // sends, which spares every voice OpenAL prepares their buffers.
-        const ALCint attributes[] = {ALC_MAX_AUXILIARY_SENDS, 0, 0};
-        context_ = alcCreateContext(device_, attributes);
-        if (context_ == nullptr || alcMakeContextCurrent(context_) == ALC_FALSE) {
-            const ALCchar* text = alcGetString(device_, alcGetError(device_));
-            std::string message = text != nullptr && *text != '\0' ? text : kUnknownError;
-            if (context_ != nullptr) alcDestroyContext(context_);
-            alcCloseDevice(device_);
-            throw MediaError(message);
-        }
-        if (alcIsExtensionPresent(device_, "ALC_SOFT_pause_device") == ALC_TRUE) {
-            const auto pause =
-                reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(device_, "alcDevicePauseSOFT"));
-            const auto resume =
-                reinterpret_cast<LPALCDEVICERESUMESOFT>(alcGetProcAddress(device_, "alcDeviceResumeSOFT"));
-            if (pause != nullptr && resume != nullptr) {
-                pause_ = [pause, device = device_] { pause(device); };
-                resume_ = [resume, device = device_] { resume(device); };
-            }
-        }
+        detail::OutputDevice out = detail::openOutputDevice();
+        device_ = out.device;
+        context_ = out.context;
+        output_ = std::move(out.stream);
+        pause_ = std::move(out.pause);
+        resume_ = std::move(out.resume);
+        paused_ = out.startsPaused;
     }
 
     ALCdevice* device_ = nullptr;
     ALCcontext* context_ = nullptr;
-    std::atomic<ALCdevice*> mixer_{nullptr};       // what the game's own stream renders from
     std::unique_ptr<detail::PulseOutput> output_;  // the game's own stream, if it plays through one
     std::function<void()> pause_;
     std::function<void()> resume_;
