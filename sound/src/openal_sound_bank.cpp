@@ -160,17 +160,20 @@ public:
     // device last ran idle, so there is nothing left in its queue to drain.
     void pauseIfIdle(bool immediately) {
         if (paused_ || pause_ == nullptr) return;
+        // With the sound server gone nothing plays on: a "playing" source
+        // would keep the idle check running for ever.
+        const bool gone = lost_ && lost_();
         for (ALuint source : sources_) {
             ALint state = AL_INITIAL;
             alGetSourcei(source, AL_SOURCE_STATE, &state);
-            if (state == AL_PLAYING) {
+            if (state == AL_PLAYING && !gone) {
                 silentSince_.reset();
                 return;
             }
         }
         const auto now = std::chrono::steady_clock::now();
         if (!silentSince_) silentSince_ = now;
-        if ((immediately && !soundedSincePause_) || now - *silentSince_ >= OpenAlSoundBank::kIdleGrace) {
+        if (gone || (immediately && !soundedSincePause_) || now - *silentSince_ >= OpenAlSoundBank::kIdleGrace) {
             pause_();
             paused_ = true;
             soundedSincePause_ = false;
@@ -209,6 +212,7 @@ private:
         pause_ = std::move(out.pause);
         resume_ = std::move(out.resume);
         paused_ = out.startsPaused;
+        lost_ = std::move(out.lost);
     }
 
     ALCdevice* device_ = nullptr;
@@ -216,6 +220,7 @@ private:
     std::unique_ptr<detail::PulseOutput> output_;  // the game's own stream, if it plays through one
     std::function<void()> pause_;
     std::function<void()> resume_;
+    std::function<bool()> lost_;
     bool paused_ = false;
     bool soundedSincePause_ = false;
     std::optional<std::chrono::steady_clock::time_point> silentSince_;

@@ -71,6 +71,7 @@ bool openOwnStream(OutputDevice& out) {
     out.startsPaused = true;
     out.pause = [stream = out.stream.get()] { stream->setCorked(true); };
     out.resume = [stream = out.stream.get()] { stream->setCorked(false); };
+    out.lost = [stream = out.stream.get()] { return stream->lost(); };
     return true;
 }
 

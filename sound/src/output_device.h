@@ -25,6 +25,9 @@ struct OutputDevice {
     std::function<void()> pause;
     std::function<void()> resume;
     bool startsPaused = false;
+    // True once the output has gone for good (the sound server quit): its
+    // sources will never reach their end. Empty where OpenAL itself tells.
+    std::function<bool()> lost;
 };
 
 // Throws MediaError saying why no device could be opened.

@@ -125,6 +125,13 @@ void PulseOutput::setCorked(bool corked) {
     });
 }
 
+bool PulseOutput::lost() const {
+    const auto context = static_cast<pa_context_state_t>(contextState_.load());
+    const auto stream = static_cast<pa_stream_state_t>(streamState_.load());
+    return context == PA_CONTEXT_FAILED || context == PA_CONTEXT_TERMINATED || stream == PA_STREAM_FAILED ||
+           stream == PA_STREAM_TERMINATED;
+}
+
 bool PulseOutput::waitUntil(const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline) {
     std::unique_lock<std::mutex> lock(changedMutex_);
     return changed_.wait_until(lock, deadline, done);

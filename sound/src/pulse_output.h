@@ -61,6 +61,10 @@ public:
     // what is buffered and asks `render` for more as it goes.
     void setCorked(bool corked);
 
+    // True once the server has gone or dropped the stream: nothing is asked
+    // for or played any more.
+    bool lost() const;
+
 private:
     PulseOutput() = default;
     bool waitUntil(const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline);
