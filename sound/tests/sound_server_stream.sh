@@ -6,7 +6,8 @@
 # property empty or garbled, corked once the welcome has sounded; OpenAL
 # Soft's JACK probe must leave nothing in /dev/shm. Then a
 # player's own choice of back-end (ALSOFT_DRIVERS, or "drivers" in
-# alsoft.conf) must still win: the silent device, and no stream at all.
+# alsoft.conf) must still win: the silent device, and no stream at all. Last,
+# the server quits under the game, which must outlive it and fall asleep.
 #
 #   sound_server_stream.sh VORNAKKA ASSETS pipewire|pulseaudio
 set -u
@@ -93,6 +94,25 @@ printf '# the player'"'"'s own\n[general]\ndrivers = null\n' >"$XDG_CONFIG_HOME/
 pid=$(WAIT=25 start_game env)
 [[ -z $(stream_of "$pid") ]] || fail "drivers = null in alsoft.conf was not kept: the game has a stream"
 kill -0 "$pid" 2>/dev/null || fail "the game did not run with drivers = null: $(cat "$HOME/game.log")"
+stop_game "$pid"
+
+# The server going away while a cue sounds: the game plays on, silent, and
+# goes to sleep (before, a cue left "playing" for ever kept its 50 ms timer
+# ticking: 20 wake-ups a second).
+rm -f "$XDG_CONFIG_HOME/alsoft.conf"
+pid=$(start_game env)
+server=$(ss -xlpn | grep -F "$XDG_RUNTIME_DIR/pulse/native" | grep -o 'pid=[0-9]*' | head -1 | cut -d= -f2)
+if [[ -n $server ]]; then
+  kill "$server"
+  sleep 2
+  wakeups() { cat /proc/"$pid"/task/*/status | awk '/ctxt_switches/ {s += $2} END {print s}'; }
+  before=$(wakeups)
+  sleep 2
+  (($(wakeups) - before < 10)) || fail "the game kept waking after the server went: $(($(wakeups) - before)) in 2 s"
+  kill -0 "$pid" 2>/dev/null || fail "the game did not outlive the sound server: $(cat "$HOME/game.log")"
+else
+  fail "the server's process was not found"
+fi
 stop_game "$pid"
 
 exit $((failures > 0))
