@@ -75,8 +75,8 @@ if [[ $what == all || $what == gui ]]; then
     echo "Xvfb is not installed (apt-get install xvfb): skipped"
   fi
 
-  # The game as a desktop runs it: OpenAL Soft picks the sound server itself
-  # (ALSOFT_DRIVERS unset); the bare window needs no sound and is the same.
+  # The game as a desktop runs it (ALSOFT_DRIVERS unset): its own stream on
+  # the sound server; the bare window needs no sound and is the same.
   gui_bench=$(cd "$build" && pwd)/bench/gui_bench
   for server in pipewire pulseaudio; do
     echo

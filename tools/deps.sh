@@ -13,7 +13,7 @@ fi
 
 run_packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libxcb1-dev libopenal-dev libsndfile1-dev
+  qt6-base-dev libxcb1-dev libopenal-dev libsndfile1-dev libpulse-dev
   fonts-liberation2 fonts-dejavu-core fonts-comic-neue
 )
 test_packages=(

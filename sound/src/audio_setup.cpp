@@ -105,6 +105,10 @@ std::vector<std::string> configFiles() {
     return files;
 }
 
+bool gameChoseBackends = false;
+
+}  // namespace
+
 bool pulseServerAnswers() {
     std::string path = environment("PULSE_SERVER");
     if (path.rfind("unix:", 0) == 0) path.erase(0, 5);
@@ -124,6 +128,8 @@ bool pulseServerAnswers() {
     ::close(fd);
     return answers;
 }
+
+namespace {
 
 struct Backend {
     const char* name;
@@ -165,7 +171,13 @@ void prepareAudioEnvironment() {
     const std::string override = environment("PULSE_PROP_OVERRIDE");
     const std::string properties = override.empty() ? kPulseProperties : std::string(kPulseProperties) + " " + override;
     ::setenv("PULSE_PROP_OVERRIDE", properties.c_str(), 1);
-    if (openAlDriverSetting().empty()) ::setenv("ALSOFT_DRIVERS", kOurDrivers, 1);
+    gameChoseBackends = openAlDriverSetting().empty();
+    if (gameChoseBackends) ::setenv("ALSOFT_DRIVERS", kOurDrivers, 1);
+}
+
+bool backendsLeftToGame() {
+    const char* drivers = std::getenv("ALSOFT_DRIVERS");
+    return gameChoseBackends && drivers != nullptr && std::strcmp(drivers, kOurDrivers) == 0;
 }
 
 std::vector<std::string> openAlDriverOrder() {

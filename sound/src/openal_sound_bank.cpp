@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <optional>
@@ -15,6 +16,8 @@
 
 #include "vornakka/audio_setup.h"
 #include "vornakka/failure.h"
+#include "output_device.h"
+#include "pulse_output.h"
 #include "wave_decoder.h"
 
 namespace vornakka {
@@ -107,6 +110,7 @@ public:
     }
 
     ~AudioDevice() {
+        output_.reset();  // nothing renders from here on
         for (auto& cue : prepared_) {
             if (cue) alDeleteBuffers(1, &cue->buffer);
         }
@@ -147,7 +151,7 @@ public:
         soundedSincePause_ = true;
         silentSince_.reset();
         if (paused_) {
-            resume_(device_);
+            resume_();
             paused_ = false;
         }
     }
@@ -156,18 +160,21 @@ public:
     // device last ran idle, so there is nothing left in its queue to drain.
     void pauseIfIdle(bool immediately) {
         if (paused_ || pause_ == nullptr) return;
+        // With the sound server gone nothing plays on: a "playing" source
+        // would keep the idle check running for ever.
+        const bool gone = lost_ && lost_();
         for (ALuint source : sources_) {
             ALint state = AL_INITIAL;
             alGetSourcei(source, AL_SOURCE_STATE, &state);
-            if (state == AL_PLAYING) {
+            if (state == AL_PLAYING && !gone) {
                 silentSince_.reset();
                 return;
             }
         }
         const auto now = std::chrono::steady_clock::now();
         if (!silentSince_) silentSince_ = now;
-        if ((immediately && !soundedSincePause_) || now - *silentSince_ >= OpenAlSoundBank::kIdleGrace) {
-            pause_(device_);
+        if (gone || (immediately && !soundedSincePause_) || now - *silentSince_ >= OpenAlSoundBank::kIdleGrace) {
+            pause_();
             paused_ = true;
             soundedSincePause_ = false;
             silentSince_.reset();
@@ -176,7 +183,7 @@ public:
 
     void keepRunning() {
         if (paused_) {
-            resume_(device_);
+            resume_();
             paused_ = false;
         }
         silentSince_.reset();
@@ -198,36 +205,22 @@ private:
     }
 
     AudioDevice() {
-        device_ = alcOpenDevice(nullptr);
-        if (device_ == nullptr) {
-            // OpenAL's own code says little ("Out of Memory" where a back-end
-            // started but found no device, "Invalid Value" where none was
-            // left to start): say what was tried and why it gave no sound.
-            throw MediaError(noAudioDeviceMessage(alcGetError(nullptr) == ALC_OUT_OF_MEMORY));
-        }
-        // The game plays its cues as they are, with no effects: no auxiliary
-        // sends, which spares every voice OpenAL prepares their buffers.
-        const ALCint attributes[] = {ALC_MAX_AUXILIARY_SENDS, 0, 0};
-        context_ = alcCreateContext(device_, attributes);
-        if (context_ == nullptr || alcMakeContextCurrent(context_) == ALC_FALSE) {
-            const ALCchar* text = alcGetString(device_, alcGetError(device_));
-            std::string message = text != nullptr && *text != '\0' ? text : kUnknownError;
-            if (context_ != nullptr) alcDestroyContext(context_);
-            alcCloseDevice(device_);
-            throw MediaError(message);
-        }
-        if (alcIsExtensionPresent(device_, "ALC_SOFT_pause_device") == ALC_TRUE) {
-            pause_ = reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(device_, "alcDevicePauseSOFT"));
-            resume_ =
-                reinterpret_cast<LPALCDEVICERESUMESOFT>(alcGetProcAddress(device_, "alcDeviceResumeSOFT"));
-            if (resume_ == nullptr) pause_ = nullptr;
-        }
+        detail::OutputDevice out = detail::openOutputDevice();
+        device_ = out.device;
+        context_ = out.context;
+        output_ = std::move(out.stream);
+        pause_ = std::move(out.pause);
+        resume_ = std::move(out.resume);
+        paused_ = out.startsPaused;
+        lost_ = std::move(out.lost);
     }
 
     ALCdevice* device_ = nullptr;
     ALCcontext* context_ = nullptr;
-    LPALCDEVICEPAUSESOFT pause_ = nullptr;
-    LPALCDEVICERESUMESOFT resume_ = nullptr;
+    std::unique_ptr<detail::PulseOutput> output_;  // the game's own stream, if it plays through one
+    std::function<void()> pause_;
+    std::function<void()> resume_;
+    std::function<bool()> lost_;
     bool paused_ = false;
     bool soundedSincePause_ = false;
     std::optional<std::chrono::steady_clock::time_point> silentSince_;

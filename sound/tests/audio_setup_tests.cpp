@@ -67,6 +67,7 @@ TEST(AudioSetup, JackIsLeftOutUnlessThePlayerChoseTheBackEnds) {
 
     prepareAudioEnvironment();
     EXPECT_EQ(env("ALSOFT_DRIVERS"), "-jack,");
+    EXPECT_TRUE(backendsLeftToGame());  // the game may play through its own stream
     EXPECT_EQ(openAlDriverOrder(), (Order{"pulse", "alsa", "oss", "sndio", "port", "null", "wave"}));
     EXPECT_EQ(env("PULSE_PROP_OVERRIDE"),
               "application.name='Vornakka' application.icon_name='org.example.Vornakka' media.role='game'");
@@ -78,12 +79,14 @@ TEST(AudioSetup, JackIsLeftOutUnlessThePlayerChoseTheBackEnds) {
     e.set("PULSE_PROP_OVERRIDE", "media.role=music");
     prepareAudioEnvironment();
     EXPECT_EQ(env("ALSOFT_DRIVERS"), "(unset)");
+    EXPECT_FALSE(backendsLeftToGame());
     EXPECT_EQ(openAlDriverOrder(), (Order{"alsa", "pulse"}));
     EXPECT_EQ(env("PULSE_PROP_OVERRIDE"),
               "application.name='Vornakka' application.icon_name='org.example.Vornakka' media.role='game' "
               "media.role=music");
 
     e.set("ALSOFT_DRIVERS", "jack,-alsa,");  // the environment beats every file
+    EXPECT_FALSE(backendsLeftToGame());
     EXPECT_EQ(openAlDriverOrder(), (Order{"jack", "pulse", "oss", "sndio", "port", "null", "wave"}));
 }
 

@@ -2,10 +2,12 @@
 # The game on a desktop's sound server, as the server shows it. The real
 # program starts (offscreen, in a scratch game folder) beside a private
 # headless server, plays its welcome sound, and `pactl` must show its stream
-# as "Vornakka" with the game's icon and its connection with the role
-# "game"; OpenAL Soft's JACK probe must leave nothing in /dev/shm. Then a
+# as "Vornakka" with the game's icon, the role "game" and a name, with no
+# property empty or garbled, corked once the welcome has sounded; OpenAL
+# Soft's JACK probe must leave nothing in /dev/shm. Then a
 # player's own choice of back-end (ALSOFT_DRIVERS, or "drivers" in
-# alsoft.conf) must still win: the silent device, and no stream at all.
+# alsoft.conf) must still win: the silent device, and no stream at all. Last,
+# the server quits under the game, which must outlive it and fall asleep.
 #
 #   sound_server_stream.sh VORNAKKA ASSETS pipewire|pulseaudio
 set -u
@@ -63,7 +65,20 @@ if [[ -z $stream ]]; then
 else
   grep -qx $'\t\tapplication.name = "Vornakka"' <<<"$stream" || fail "stream's application.name is not Vornakka"
   grep -qx $'\t\tapplication.icon_name = "org.example.Vornakka"' <<<"$stream" || fail "stream's icon is not org.example.Vornakka"
+  grep -qx $'\t\tmedia.role = "game"' <<<"$stream" || fail "the stream has no media.role \"game\""
   grep -qx $'\t\tmedia.role = "game"' <<<"$client" || fail "the game's connection has no media.role \"game\""
+  grep -qE $'^\t\tmedia.name = "[^"]+"$' <<<"$stream" || fail "the stream has no media.name"
+  # Every property reads key = "value", the value neither empty (but for
+  # PipeWire's own adapter entries) nor another property's name.
+  properties=$(sed -n '/^\tProperties:/,$p' <<<"$stream" | tail -n +2 |
+    grep -vE $'^\t\t(adapt\\.follower\\.spa-node|audio\\.adapt\\.follower) = ""$')
+  bad=$(grep -vE $'^\t\t[a-z0-9._-]+ = "[^"]+"$' <<<"$properties")
+  for key in $(sed -E 's/^\t\t([^ ]+) = .*/\1/' <<<"$properties"); do
+    bad+=$(grep -E "= \"t?${key//./\\.}\"\$" <<<"$properties")
+  done
+  [[ -z $bad ]] || fail "empty or garbled properties: $bad"
+  sleep 3  # for the welcome to end
+  grep -q $'^\tCorked: yes' <<<"$(stream_of "$pid")" || fail "the stream is not corked while the game is silent"
 fi
 stop_game "$pid"
 leftovers=$(find /dev/shm -maxdepth 1 -newer "$marker" \( -name 'jack*' -o -name 'pulse-shm-*' \) -uid "$(id -u)")
@@ -79,6 +94,25 @@ printf '# the player'"'"'s own\n[general]\ndrivers = null\n' >"$XDG_CONFIG_HOME/
 pid=$(WAIT=25 start_game env)
 [[ -z $(stream_of "$pid") ]] || fail "drivers = null in alsoft.conf was not kept: the game has a stream"
 kill -0 "$pid" 2>/dev/null || fail "the game did not run with drivers = null: $(cat "$HOME/game.log")"
+stop_game "$pid"
+
+# The server going away while a cue sounds: the game plays on, silent, and
+# goes to sleep (before, a cue left "playing" for ever kept its 50 ms timer
+# ticking: 20 wake-ups a second).
+rm -f "$XDG_CONFIG_HOME/alsoft.conf"
+pid=$(start_game env)
+server=$(ss -xlpn | grep -F "$XDG_RUNTIME_DIR/pulse/native" | grep -o 'pid=[0-9]*' | head -1 | cut -d= -f2)
+if [[ -n $server ]]; then
+  kill "$server"
+  sleep 2
+  wakeups() { cat /proc/"$pid"/task/*/status | awk '/ctxt_switches/ {s += $2} END {print s}'; }
+  before=$(wakeups)
+  sleep 2
+  (($(wakeups) - before < 10)) || fail "the game kept waking after the server went: $(($(wakeups) - before)) in 2 s"
+  kill -0 "$pid" 2>/dev/null || fail "the game did not outlive the sound server: $(cat "$HOME/game.log")"
+else
+  fail "the server's process was not found"
+fi
 stop_game "$pid"
 
 exit $((failures > 0))

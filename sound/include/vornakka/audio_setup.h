@@ -11,6 +11,9 @@
 //   player chose the back-ends (ALSOFT_DRIVERS, or "drivers" in one of
 //   OpenAL Soft's configuration files), the game asks for OpenAL Soft's own
 //   order without JACK. A player who runs JACK names it: ALSOFT_DRIVERS=jack.
+// - Where the player left the back-ends to the game and a PulseAudio-protocol
+//   server runs, the game plays through a stream of its own instead of
+//   OpenAL Soft's (see pulse_output.h): backendsLeftToGame() says so.
 #pragma once
 
 #include <string>
@@ -19,6 +22,14 @@
 namespace vornakka {
 
 void prepareAudioEnvironment();
+
+// True when prepareAudioEnvironment found no choice of the player's and the
+// back-ends are still the game's own.
+bool backendsLeftToGame();
+
+// True when a PulseAudio-protocol server answers on the user's socket (or
+// PULSE_SERVER names a remote one, which cannot be checked from here).
+bool pulseServerAnswers();
 
 // The back-ends OpenAL Soft will try, in its order, after the player's
 // setting (or ours): "pulse", "alsa", "oss" and so on.

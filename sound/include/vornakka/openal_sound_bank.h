@@ -45,6 +45,10 @@
 //   freezes source offsets, so pausing under a sounding cue would leave it
 //   "playing" for ever. Right after open(), when nothing has sounded yet, the
 //   device is paused at once.
+// - Output: on a desktop's PulseAudio or PipeWire server the game plays
+//   through a stream of its own that an OpenAL loopback device mixes into
+//   (same 44.1 kHz mixing, same sources); pausing corks that stream. See
+//   output_device.h for when, and OpenAL Soft's own device otherwise.
 //
 // All calls belong on one thread (the game's user-interface thread).
 #pragma once

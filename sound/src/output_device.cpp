@@ -1,0 +1,118 @@
+#include "output_device.h"
+
+#include <al.h>
+#include <alext.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <string>
+
+#include "vornakka/audio_setup.h"
+#include "vornakka/failure.h"
+
+namespace vornakka::detail {
+
+namespace {
+
+constexpr const char* kUnknownError = "Unknown error code";
+
+// How long a sound server may take to accept the game's connection, and
+// then its stream, before OpenAL Soft's own device is used instead.
+constexpr std::chrono::milliseconds kServerTimeout{2000};
+
+// The game's own stream on the sound server, mixed by an OpenAL loopback
+// device with the same context as OpenAL's own device would have: 44.1
+// kHz, stereo, float samples, no auxiliary sends. False leaves nothing
+// open.
+bool openOwnStream(OutputDevice& out) {
+    if (alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE) return false;
+    const auto openLoopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    const auto render =
+        reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+    if (openLoopback == nullptr || render == nullptr) return false;
+    std::unique_ptr<PulseOutput> output = PulseOutput::connect(kServerTimeout);
+    // The server makes the stream while OpenAL builds its mixer; until
+    // the mixer is there, the stream is filled with silence.
+    auto mixer = std::make_shared<std::atomic<ALCdevice*>>(nullptr);
+    const bool started = output && output->startStream([mixer, render](float* samples, std::size_t frames) {
+        ALCdevice* device = mixer->load();
+        if (device != nullptr) {
+            render(device, samples, static_cast<ALCsizei>(frames));
+        } else {
+            std::fill(samples, samples + frames * PulseOutput::kChannels, 0.0f);
+        }
+    });
+    if (!started) return false;
+    ALCdevice* device = openLoopback(nullptr);
+    if (device == nullptr) return false;
+    const ALCint attributes[] = {ALC_FREQUENCY,          PulseOutput::kRate,
+                                 ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
+                                 ALC_FORMAT_TYPE_SOFT,     ALC_FLOAT_SOFT,
+                                 ALC_MAX_AUXILIARY_SENDS,  0,
+                                 0};
+    ALCcontext* context = alcCreateContext(device, attributes);
+    const bool current = context != nullptr && alcMakeContextCurrent(context) == ALC_TRUE;
+    if (current) *mixer = device;
+    const bool playing = current && output->streamReady(kServerTimeout);
+    if (!playing) {
+        output.reset();
+        if (current) alcMakeContextCurrent(nullptr);
+        if (context != nullptr) alcDestroyContext(context);
+        alcCloseDevice(device);
+        return false;
+    }
+    out.device = device;
+    out.context = context;
+    out.stream = std::move(output);
+    // The stream starts corked; a loopback device cannot be paused
+    // itself, and a corked stream asks it for nothing, which is the same.
+    out.startsPaused = true;
+    out.pause = [stream = out.stream.get()] { stream->setCorked(true); };
+    out.resume = [stream = out.stream.get()] { stream->setCorked(false); };
+    out.lost = [stream = out.stream.get()] { return stream->lost(); };
+    return true;
+}
+
+void openOpenAlDevice(OutputDevice& out) {
+    out.device = alcOpenDevice(nullptr);
+    if (out.device == nullptr) {
+        // OpenAL's own code says little ("Out of Memory" where a back-end
+        // started but found no device, "Invalid Value" where none was
+        // left to start): say what was tried and why it gave no sound.
+        throw MediaError(noAudioDeviceMessage(alcGetError(nullptr) == ALC_OUT_OF_MEMORY));
+    }
+    // The game plays its cues as they are, with no effects: no auxiliary
+    // sends, which spares every voice OpenAL prepares their buffers.
+    const ALCint attributes[] = {ALC_MAX_AUXILIARY_SENDS, 0, 0};
+    out.context = alcCreateContext(out.device, attributes);
+    if (out.context == nullptr || alcMakeContextCurrent(out.context) == ALC_FALSE) {
+        const ALCchar* text = alcGetString(out.device, alcGetError(out.device));
+        std::string message = text != nullptr && *text != '\0' ? text : kUnknownError;
+        if (out.context != nullptr) alcDestroyContext(out.context);
+        alcCloseDevice(out.device);
+        throw MediaError(message);
+    }
+    if (alcIsExtensionPresent(out.device, "ALC_SOFT_pause_device") == ALC_TRUE) {
+        const auto pause =
+            reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(out.device, "alcDevicePauseSOFT"));
+        const auto resume =
+            reinterpret_cast<LPALCDEVICERESUMESOFT>(alcGetProcAddress(out.device, "alcDeviceResumeSOFT"));
+        if (pause != nullptr && resume != nullptr) {
+            out.pause = [pause, device = out.device] { pause(device); };
+            out.resume = [resume, device = out.device] { resume(device); };
+        }
+    }
+}
+
+}  // namespace
+
+OutputDevice openOutputDevice() {
+    OutputDevice out;
+    if (backendsLeftToGame() && pulseServerAnswers() && openOwnStream(out)) return out;
+    openOpenAlDevice(out);
+    return out;
+}
+
+}  // namespace vornakka::detail
