@@ -20,7 +20,7 @@ test_packages=(
   libgtest-dev libbenchmark-dev sox xvfb xauth x11-utils imagemagick qt6-base-private-dev libxkbcommon-dev
   desktop-file-utils appstream dpkg-dev file lintian man-db devscripts
   xfwm4 openbox dbus-daemon xdotool weston qt6-wayland
-  pipewire pipewire-pulse wireplumber pulseaudio pulseaudio-utils
+  pipewire pipewire-pulse wireplumber pulseaudio pulseaudio-utils iproute2
   orca at-spi2-core speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
 )
 

@@ -22,8 +22,8 @@ skip() {
 }
 
 case $kind in
-  pipewire) programs=(dbus-daemon pipewire wireplumber pipewire-pulse pactl) ;;
-  pulseaudio) programs=(pulseaudio pactl) ;;
+  pipewire) programs=(dbus-daemon pipewire wireplumber pipewire-pulse pactl ss) ;;
+  pulseaudio) programs=(pulseaudio pactl ss) ;;
   *) echo "with_sound_server: unknown server $kind" >&2; exit 2 ;;
 esac
 for p in "${programs[@]}"; do
