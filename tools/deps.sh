@@ -54,3 +54,18 @@ fi
 apt_get=(apt-get -o DPkg::Lock::Timeout=600)
 "${as_root[@]}" "${apt_get[@]}" update -qq
 "${as_root[@]}" "${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"
+
+# The sound-server tests start PulseAudio and PipeWire themselves, privately.
+# Debian switches each server on for every desktop session when it is
+# installed, and the two then fight over the sound at the next login. So where
+# the machine had one of them already, the one installed here for the tests
+# is switched off for desktop sessions again; its programs stay for the tests.
+is_missing() { [[ " ${missing[*]} " == *" $1 "* ]]; }
+for pair in pulseaudio:pipewire-pulse pipewire-pulse:pulseaudio; do
+  added=${pair%%:*} had=${pair##*:}
+  if is_missing "$added" && ! is_missing "$had" &&
+    dpkg-query -W -f='${Status}' "$had" 2>/dev/null | grep -q "install ok installed"; then
+    echo "Switching $added off for desktop sessions: this machine plays through $had" >&2
+    "${as_root[@]}" deb-systemd-helper --user disable "$added.socket" "$added.service" || true
+  fi
+done
