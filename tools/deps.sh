@@ -66,6 +66,8 @@ for pair in pulseaudio:pipewire-pulse pipewire-pulse:pulseaudio; do
   if is_missing "$added" && ! is_missing "$had" &&
     dpkg-query -W -f='${Status}' "$had" 2>/dev/null | grep -q "install ok installed"; then
     echo "Switching $added off for desktop sessions: this machine plays through $had" >&2
-    "${as_root[@]}" deb-systemd-helper --user disable "$added.socket" "$added.service" || true
+    # (Debian's package scripts see the links gone and leave it so on upgrades.)
+    command -v systemctl >/dev/null &&
+      "${as_root[@]}" systemctl --global disable "$added.socket" "$added.service" || true
   fi
 done
