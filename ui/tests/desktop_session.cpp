@@ -221,30 +221,12 @@ std::unique_ptr<X11Session> X11Session::start(const std::string& wm, std::string
     s->folder_ = std::make_unique<PrivateFolder>("x11-" + (wm.empty() ? std::string("bare") : wm));
     const std::string dir = s->folder_->path();
 
-    // Xvfb picks a free display and writes its number into the pipe.
-    int fds[2];
-    if (pipe(fds) != 0) {
-        whyNot = "no pipe";
-        return nullptr;
-    }
-    s->server_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
-                                 "-nolisten", "tcp", "-noreset"},
-        Environment{}, dir + "/xvfb.log", fds[1]);
-    close(fds[1]);
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    while (poll(&p, 1, 15000) > 0) {
-        char c = 0;
-        if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-        number += c;
-    }
-    close(fds[0]);
-    if (number.empty()) {
-        whyNot = "Xvfb did not start";
-        return nullptr;
-    }
-    s->display_ = ":" + number;
+    s->display_ = startXvfb(
+        [&](const std::vector<std::string>& argv, int fd) {
+            s->server_ = std::make_unique<ChildProcess>(argv, Environment{}, dir + "/xvfb.log", fd);
+        },
+        whyNot);
+    if (s->display_.empty()) return nullptr;
     if (wm.empty()) return s;
 
     Environment env{{"DISPLAY", s->display_},
@@ -340,6 +322,31 @@ Environment WaylandSession::clientEnvironment() const {
 }
 
 // ------------------------------------------------------------------ misc
+
+std::string startXvfb(const std::function<void(const std::vector<std::string>&, int)>& start, std::string& whyNot) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        whyNot = "no pipe";
+        return "";
+    }
+    start({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+           "-noreset"},
+          fds[1]);
+    close(fds[1]);
+    std::string number;
+    pollfd p{fds[0], POLLIN, 0};
+    while (poll(&p, 1, 15000) > 0) {
+        char c = 0;
+        if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+        number += c;
+    }
+    close(fds[0]);
+    if (number.empty()) {
+        whyNot = "Xvfb did not start";
+        return "";
+    }
+    return ":" + number;
+}
 
 void applyEnvironment(const Environment& env) { setEnvironment(env); }
 

@@ -8,6 +8,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -88,6 +89,11 @@ private:
     std::string runtime_;
     std::string socket_;
 };
+
+// Starts Xvfb on a free display: start(argv, fd) runs the command, keeping fd
+// open in it, and Xvfb writes the display's number there. Returns ":N", or ""
+// with the reason in whyNot when it does not come up within 15 s.
+std::string startXvfb(const std::function<void(const std::vector<std::string>&, int)>& start, std::string& whyNot);
 
 // Sets the variables in this process.
 void applyEnvironment(const Environment& env);

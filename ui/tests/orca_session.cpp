@@ -1,5 +1,7 @@
 #include "orca_session.h"
 
+#include "desktop_session.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -202,28 +204,12 @@ std::unique_ptr<OrcaSession> OrcaSession::start(std::string& whyNot) {
     writeFile(dir + "/sd/modules/espeak-ng.conf", "");
     writeFile(dir + "/speaking.py", kOrcaWrapper);
 
-    int fds[2];
-    if (pipe(fds) != 0) {
-        whyNot = "no pipe";
-        return nullptr;
-    }
-    s->spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-              "-noreset"},
-             {{"HOME", dir + "/home"}}, dir + "/xvfb.log", fds[1]);
-    close(fds[1]);
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    while (poll(&p, 1, 15000) > 0) {
-        char c = 0;
-        if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-        number += c;
-    }
-    close(fds[0]);
-    if (number.empty()) {
-        whyNot = "Xvfb did not start";
-        return nullptr;
-    }
-    s->display_ = ":" + number;
+    s->display_ = startXvfb(
+        [&](const std::vector<std::string>& argv, int fd) {
+            s->spawn(argv, {{"HOME", dir + "/home"}}, dir + "/xvfb.log", fd);
+        },
+        whyNot);
+    if (s->display_.empty()) return nullptr;
     s->bus_ = "unix:path=" + dir + "/bus";
 
     const Env env{{"HOME", dir + "/home"},
