@@ -20,9 +20,23 @@ namespace {
 constexpr const char* kPulseProperties =
     "application.name='Vornakka' application.icon_name='org.example.Vornakka' media.role='game'";
 
+struct Backend {
+    const char* name;
+    const char* shown;
+    const char* why;  // why it gave no sound
+};
+
 // The back-ends of Debian's OpenAL Soft 1.19 in the order it tries them.
-constexpr std::array<std::string_view, 8> kOpenAlDefaultOrder = {"jack", "pulse", "alsa", "oss",
-                                                                   "sndio", "port", "null", "wave"};
+constexpr std::array<Backend, 8> kBackends = {{
+    {"jack", "JACK", "no JACK server answered"},
+    {"pulse", "PulseAudio", "no PulseAudio or PipeWire sound server runs for this user"},
+    {"alsa", "ALSA", "no sound card or ALSA output device could be opened"},
+    {"oss", "OSS", "no OSS sound device (/dev/dsp) could be opened"},
+    {"sndio", "sndio", "no sndio server or device could be opened"},
+    {"port", "PortAudio", "PortAudio had no output device"},
+    {"null", "the silent device", "it could not be started"},
+    {"wave", "the wave-file writer", "no file is set for it"},
+}};
 
 // Everything but JACK, in OpenAL Soft's own order (the trailing comma keeps
 // the back-ends not named).
@@ -129,27 +143,6 @@ bool pulseServerAnswers() {
     return answers;
 }
 
-namespace {
-
-struct Backend {
-    const char* name;
-    const char* shown;
-    const char* why;  // why it gave no sound
-};
-
-constexpr std::array<Backend, 8> kBackends = {{
-    {"jack", "JACK", "no JACK server answered"},
-    {"pulse", "PulseAudio", "no PulseAudio or PipeWire sound server runs for this user"},
-    {"alsa", "ALSA", "no sound card or ALSA output device could be opened"},
-    {"oss", "OSS", "no OSS sound device (/dev/dsp) could be opened"},
-    {"sndio", "sndio", "no sndio server or device could be opened"},
-    {"port", "PortAudio", "PortAudio had no output device"},
-    {"null", "the silent device", "it could not be started"},
-    {"wave", "the wave-file writer", "no file is set for it"},
-}};
-
-}  // namespace
-
 std::string openAlDriverSetting(std::string* source) {
     const char* own = std::getenv("ALSOFT_DRIVERS");
     if (own != nullptr) {
@@ -184,7 +177,7 @@ std::vector<std::string> openAlDriverOrder() {
     const std::string setting = openAlDriverSetting();
     std::vector<std::string> order;
     if (setting.empty()) {
-        order.assign(kOpenAlDefaultOrder.begin(), kOpenAlDefaultOrder.end());
+        for (const Backend& b : kBackends) order.emplace_back(b.name);
         return order;
     }
     // "a,b,-c,": named back-ends first, "-name" drops one, and a trailing
@@ -196,8 +189,8 @@ std::vector<std::string> openAlDriverOrder() {
         const auto comma = std::min(setting.find(',', start), setting.size());
         const std::string name = trim(std::string_view(setting).substr(start, comma - start));
         rest = name.empty() && comma == setting.size() && comma > 0 && setting[comma - 1] == ',';
-        const bool known =
-            std::find(kOpenAlDefaultOrder.begin(), kOpenAlDefaultOrder.end(), name) != kOpenAlDefaultOrder.end();
+        const bool known = std::any_of(kBackends.begin(), kBackends.end(),
+                                       [&](const Backend& b) { return name == b.name; });
         if (!name.empty() && name.front() == '-') {
             dropped.push_back(name.substr(1));
         } else if (known && std::find(order.begin(), order.end(), name) == order.end()) {
@@ -206,9 +199,8 @@ std::vector<std::string> openAlDriverOrder() {
         start = comma + 1;
     }
     if (rest) {
-        for (std::string_view name : kOpenAlDefaultOrder) {
-            const std::string n(name);
-            if (std::find(order.begin(), order.end(), n) == order.end()) order.push_back(n);
+        for (const Backend& b : kBackends) {
+            if (std::find(order.begin(), order.end(), b.name) == order.end()) order.emplace_back(b.name);
         }
     }
     order.erase(std::remove_if(order.begin(), order.end(),
@@ -223,6 +215,7 @@ std::string noAudioDeviceMessage(bool backendReady) {
     // OpenAL Soft uses the first back-end that starts: a sound server's
     // back-end starts only when its server answers, a device back-end (ALSA,
     // OSS...) always does, and then its device is the one that did not open.
+    const bool pulseUp = pulseServerAnswers();
     std::vector<const Backend*> tried;
     for (const std::string& name : openAlDriverOrder()) {
         const auto backend = std::find_if(kBackends.begin(), kBackends.end(),
@@ -230,7 +223,7 @@ std::string noAudioDeviceMessage(bool backendReady) {
         if (backend == kBackends.end()) continue;
         tried.push_back(&*backend);
         const bool server = name == "pulse" || name == "jack";
-        if (backendReady && (!server || (name == "pulse" && pulseServerAnswers()))) break;
+        if (backendReady && (!server || (name == "pulse" && pulseUp))) break;
     }
     std::string message = "No sound output device was found";
     if (tried.empty()) {
@@ -242,7 +235,7 @@ std::string noAudioDeviceMessage(bool backendReady) {
     message += ". OpenAL Soft tried ";
     for (std::size_t i = 0; i < tried.size(); ++i) {
         if (i > 0) message += i + 1 == tried.size() ? " and " : ", ";
-        const bool serverUp = std::strcmp(tried[i]->name, "pulse") == 0 && pulseServerAnswers();
+        const bool serverUp = std::strcmp(tried[i]->name, "pulse") == 0 && pulseUp;
         message += std::string(tried[i]->shown) + " (" +
                    (serverUp ? "the sound server would not play" : tried[i]->why) + ")";
     }
