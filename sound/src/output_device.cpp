@@ -83,6 +83,21 @@ void openOpenAlDevice(OutputDevice& out) {
         // left to start): say what was tried and why it gave no sound.
         throw MediaError(noAudioDeviceMessage(alcGetError(nullptr) == ALC_OUT_OF_MEMORY));
     }
+    if (alcIsExtensionPresent(out.device, "ALC_SOFT_pause_device") == ALC_TRUE) {
+        const auto pause =
+            reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(out.device, "alcDevicePauseSOFT"));
+        const auto resume =
+            reinterpret_cast<LPALCDEVICERESUMESOFT>(alcGetProcAddress(out.device, "alcDeviceResumeSOFT"));
+        if (pause != nullptr && resume != nullptr) {
+            out.pause = [pause, device = out.device] { pause(device); };
+            out.resume = [resume, device = out.device] { resume(device); };
+            // Paused before its context exists, the device does not start
+            // its mixer at all until the first cue plays: nothing to stop
+            // again while the windows wait for their players.
+            out.pause();
+            out.startsPaused = true;
+        }
+    }
     // The game plays its cues as they are, with no effects: no auxiliary
     // sends, which spares every voice OpenAL prepares their buffers.
     const ALCint attributes[] = {ALC_MAX_AUXILIARY_SENDS, 0, 0};
@@ -93,16 +108,6 @@ void openOpenAlDevice(OutputDevice& out) {
         if (out.context != nullptr) alcDestroyContext(out.context);
         alcCloseDevice(out.device);
         throw MediaError(message);
-    }
-    if (alcIsExtensionPresent(out.device, "ALC_SOFT_pause_device") == ALC_TRUE) {
-        const auto pause =
-            reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(out.device, "alcDevicePauseSOFT"));
-        const auto resume =
-            reinterpret_cast<LPALCDEVICERESUMESOFT>(alcGetProcAddress(out.device, "alcDeviceResumeSOFT"));
-        if (pause != nullptr && resume != nullptr) {
-            out.pause = [pause, device = out.device] { pause(device); };
-            out.resume = [resume, device = out.device] { resume(device); };
-        }
     }
 }
 
