@@ -2,10 +2,10 @@
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QPixmap>
 
 #include "Highscore/highscore.h"
 #include "common/controls.h"
+#include "common/pictures.h"
 #include "common/screen_reader.h"
 #include "shell/event_boundary.h"
 #include "vornakka/strips.h"
@@ -27,7 +27,7 @@ void addPicture(QWidget* parent, const char* name, const QRect& box) {
     auto* image = new QLabel(parent);
     image->setObjectName(QString::fromLatin1(name));
     image->setGeometry(box);
-    image->setPixmap(QPixmap(QStringLiteral(":/pictures/machine.png")));
+    image->setPixmap(pngPicture(QStringLiteral(":/pictures/machine.png")));
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 

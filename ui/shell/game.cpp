@@ -12,6 +12,7 @@
 #include "Nimi/nimi.h"
 #include "Vorna/vorna.h"
 #include "common/fonts.h"
+#include "common/pictures.h"
 #include "shell/sound_players.h"
 #include "shell/start_up_error.h"
 #include "vornakka/failure.h"
@@ -20,6 +21,15 @@
 namespace vornakka {
 
 Game::Game(Clock& clock, SoundPlayers& sounds) {
+    // The name dialog and the about box stay hidden until the machine asks
+    // for them and use nothing of the other windows before that: they are
+    // built first, while the sound device the machine window waits for may
+    // still be opening, and get their owners once those exist.
+    form3_ = std::make_unique<TForm3>(forms_, boundary_, highScores_);
+    forms_.form3 = form3_.get();
+    form4_ = std::make_unique<TForm4>(forms_, boundary_);
+    forms_.form4 = form4_.get();
+
     form1_ = std::make_unique<TForm1>(forms_, boundary_, sounds);
     forms_.form1 = form1_.get();
     machine_ = std::make_unique<SlotMachine>(*form1_, sounds, jackpot_, highScores_, clock);
@@ -30,10 +40,8 @@ Game::Game(Clock& clock, SoundPlayers& sounds) {
     forms_.form2 = form2_.get();
     form2_->FormCreate();
 
-    form3_ = std::make_unique<TForm3>(forms_, boundary_, highScores_);
-    forms_.form3 = form3_.get();
-    form4_ = std::make_unique<TForm4>(forms_, boundary_);
-    forms_.form4 = form4_.get();
+    form3_->setOwner(form1_.get());
+    form4_->setOwner(form2_.get());
 }
 
 Game::~Game() = default;
@@ -47,8 +55,8 @@ void prepareApplication(QApplication& app) {
     // X11 WM_CLASS takes the application name, the entry's StartupWMClass.)
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Vornakka"));
     QIcon icon;
-    icon.addFile(QStringLiteral(":/pictures/icon.png"));
-    icon.addFile(QStringLiteral(":/pictures/icon-256.png"));
+    icon.addPixmap(pngPicture(QStringLiteral(":/pictures/icon.png")));
+    icon.addPixmap(pngPicture(QStringLiteral(":/pictures/icon-256.png")));
     QApplication::setWindowIcon(icon);
     installFontSubstitutes();
     app.setQuitOnLastWindowClosed(false);
