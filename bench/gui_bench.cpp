@@ -521,7 +521,15 @@ int idle(int seconds) {
             } clock;
             Game g(clock, players);
             g.show();
-            GameRun::settle(2500);  // the welcome sound (1.25 s) has ended and the device paused
+            // Idle means after the welcome sound (1.25 s) and its grace, once
+            // the device sleeps. A private PulseAudio's null sink mixes in
+            // blocks of up to 2 s and starts pulling the game's stream late,
+            // so the sound may end well after 2.5 s: wait for the sleep itself.
+            GameRun::settle(1500);
+            for (int waited = 0; !players.bank().devicePaused() && waited < 10000; waited += 100) {
+                GameRun::settle(100);
+            }
+            GameRun::settle(500);
             const double cpu0 = processCpuMs();
             const double x0 = otherCpuMs(xserver);
             const long wakes0 = contextSwitches();
