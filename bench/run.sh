@@ -10,7 +10,8 @@
 #         wake-ups, start-up to first paint and peak RSS; offscreen and under
 #         Xvfb; then start-up, RSS and idle wake-ups with a desktop's sound
 #         server (a private headless PipeWire with pipewire-pulse, and a
-#         private PulseAudio) instead of OpenAL's silent device
+#         private PulseAudio) instead of OpenAL's silent device; and what
+#         OpenAL Soft's device and context alone add to a process's memory
 #   odds  the odds program with its 10 million simulated spins; rewrites
 #         docs/odds.md
 #
@@ -27,7 +28,7 @@ export ALSOFT_DRIVERS=null
 # through VORNAKKA_BUILD_TOOLS.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNAKKA_BUILD_TOOLS=ON >/dev/null
 targets=(core_bench odds_sheet)
-[[ $what == all || $what == gui ]] && targets+=(gui_bench bare_window vornakka)
+[[ $what == all || $what == gui ]] && targets+=(gui_bench bare_window vornakka openal_floor)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >/dev/null
 
 echo "== machine"
@@ -54,6 +55,10 @@ if [[ $what == all || $what == core ]]; then
 fi
 
 if [[ $what == all || $what == gui ]]; then
+  echo
+  echo "== OpenAL Soft on its own: a fresh process opening the null device and making its context"
+  "$build/bench/openal_floor" || echo "openal_floor: not measured"
+
   echo
   echo "== the windows, offscreen"
   QT_QPA_PLATFORM=offscreen gui_figures 2>&1 | quiet
