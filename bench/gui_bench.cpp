@@ -396,8 +396,10 @@ private:
 };
 
 struct BeatFigures {
-    double worstOffBeatMs = 0;   // a tick's distance from the 50 ms grid of the first tick
-    double worstFirstMoveMs = 0; // from a guess to the column's first move
+    double medianOffBeatMs = 0;  // a tick's distance from the 50 ms grid of the first tick
+    double worstOffBeatMs = 0;
+    double worstFirstMoveOffBeatMs = 0;  // the same for each guess's first move
+    double worstFirstMoveMs = 0;         // from a guess to the column's first move
     int ticks = 0;
     int doubleUps = 0;
     int wrongTickCounts = 0;
@@ -416,6 +418,7 @@ BeatFigures gambleBeat(bool sleeps, int doubleUps) {
     GameRun::settle(300);
     SlotMachine& machine = game.machine();
     BeatFigures f;
+    std::vector<std::size_t> firstMoves;
     for (int i = 0; i < doubleUps; ++i) {
         if (!machine.state().doubleClosed) window.Button6Click();  // a won double-up: collect it
         machine.awardWin(1);
@@ -428,14 +431,24 @@ BeatFigures gambleBeat(bool sleeps, int doubleUps) {
         while (machine.state().gambleChoice != 3) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const std::size_t moves = stamps.stamps.size() - before;
         if (static_cast<int>(moves) != steps + 1) ++f.wrongTickCounts;
-        if (moves > 0) f.worstFirstMoveMs = std::max(f.worstFirstMoveMs, (stamps.stamps[before] - guessed) / 1e6);
+        if (moves > 0) {
+            f.worstFirstMoveMs = std::max(f.worstFirstMoveMs, (stamps.stamps[before] - guessed) / 1e6);
+            firstMoves.push_back(before);
+        }
         ++f.doubleUps;
     }
     const double origin = stamps.stamps.front();
-    for (double t : stamps.stamps) {
+    auto offBeat = [&](double t) {
         const double sinceMs = (t - origin) / 1e6;
-        const double off = sinceMs - 50.0 * std::round(sinceMs / 50.0);
-        f.worstOffBeatMs = std::max(f.worstOffBeatMs, std::abs(off));
+        return std::abs(sinceMs - 50.0 * std::round(sinceMs / 50.0));
+    };
+    std::vector<double> offs;
+    for (double t : stamps.stamps) offs.push_back(offBeat(t));
+    std::sort(offs.begin(), offs.end());
+    f.medianOffBeatMs = offs[offs.size() / 2];
+    f.worstOffBeatMs = offs.back();
+    for (std::size_t i : firstMoves) {
+        f.worstFirstMoveOffBeatMs = std::max(f.worstFirstMoveOffBeatMs, offBeat(stamps.stamps[i]));
     }
     f.ticks = static_cast<int>(stamps.stamps.size());
     return f;
@@ -447,10 +460,14 @@ int gambleBeat(int doubleUps) {
     std::printf("gamble beat [%s]: %d double-ups after idle spells; %d ticks of the sleeping timer, %d of the "
                 "always-on one (baseline)\n",
                 platform().c_str(), asleep.doubleUps, asleep.ticks, awake.ticks);
-    figure("gamble timer, worst tick off its 50 ms beat", asleep.worstOffBeatMs, "ms", awake.worstOffBeatMs,
-           "<= 2.5 ms (the coarse timer's 5 %) beyond the baseline");
+    figure("gamble timer, ticks off the 50 ms beat, median", asleep.medianOffBeatMs, "ms", awake.medianOffBeatMs,
+           "<= 1 ms (the precise timer's granularity) beyond the baseline");
+    figure("gamble timer, a guess's first move off the beat, worst", asleep.worstFirstMoveOffBeatMs, "ms",
+           awake.worstFirstMoveOffBeatMs, "- (the machine's hold-ups hit both)");
+    figure("gamble timer, ticks off the 50 ms beat, worst", asleep.worstOffBeatMs, "ms", awake.worstOffBeatMs,
+           "- (the machine's hold-ups hit both)");
     figure("gamble timer, guess to the column's first move, worst", asleep.worstFirstMoveMs, "ms",
-           awake.worstFirstMoveMs, "<= 52.5 ms (a period and the coarse timer's 5 %)");
+           awake.worstFirstMoveMs, "<= 51 ms (a period and the timer's 1 ms)");
     std::printf("double-ups whose tick count differed from steps + 1: %d (baseline %d)\n", asleep.wrongTickCounts,
                 awake.wrongTickCounts);
     return asleep.wrongTickCounts == 0 ? 0 : 1;

@@ -152,6 +152,11 @@ TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
     // by themselves.)
 
     timer1_.setObjectName(QStringLiteral("Timer1"));
+    // Precise, so that it keeps the beat it started on: a coarse timer
+    // drifts towards the system's round wake-up times (up to 5 % a tick),
+    // and one woken from a sleep could then come back up to half a period
+    // off the beat the always-running timer would have had.
+    timer1_.setTimerType(Qt::PreciseTimer);
     timer1_.setInterval(kGambleInterval);
     connect(&timer1_, &QTimer::timeout, this, &TForm1::Tupsu);
     timer1_.start();

@@ -80,12 +80,14 @@ TEST_F(MachineWindowTest, StateRightAfterStartUpAndTheBetRaisedToThree) {
     EXPECT_EQ(players.calls.at(10), "play:Welcome");
     EXPECT_TRUE(startUpBoxes->boxes.empty());
 
-    // The timers: reels off until a spin, 10 ms precise; gamble on, 50 ms.
+    // The timers: reels off until a spin, 10 ms precise; gamble on, 50 ms
+    // precise (a coarse one would lose its beat across its sleeps).
     EXPECT_FALSE(w.reelTimer().isActive());
     EXPECT_EQ(w.reelTimer().interval(), 10);
     EXPECT_EQ(w.reelTimer().timerType(), Qt::PreciseTimer);
     EXPECT_TRUE(w.gambleTimer().isActive());
     EXPECT_EQ(w.gambleTimer().interval(), 50);
+    EXPECT_EQ(w.gambleTimer().timerType(), Qt::PreciseTimer);
     const int checks = players.idleChecks;
     pump(160);
     EXPECT_GE(players.idleChecks, checks + 2);  // the gamble timer lets the players pause
