@@ -41,8 +41,8 @@ TForm4::TForm4(Forms& forms, EventBoundary& boundary)
       forms_(forms),
       boundary_(boundary) {
     setFixedSize(kClientWidth, kClientHeight);
-    // Kept above the high-score window, which is disabled while it is up.
-    setOwner(forms.form2);
+    // Kept above the high-score window, which is disabled while it is up
+    // (its owner, set by the game once the high-score window exists).
 
     addPicture(this, "Image1", QRect(24, 16, 78, 143));
     addPicture(this, "Image2", QRect(280, 16, 78, 143));

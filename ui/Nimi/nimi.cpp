@@ -26,8 +26,8 @@ TForm3::TForm3(Forms& forms, EventBoundary& boundary, HighScoreTable& table)
       forms_(forms),
       boundary_(boundary),
       table_(table) {
-    // An ordinary window, kept above the machine window that waits for it.
-    setOwner(forms.form1);
+    // An ordinary window, kept above the machine window that waits for it
+    // (its owner, set by the game once the machine window exists).
     setOuterSize(QSize(kOuterWidth, kOuterHeight), QSize(kControlsRight, kControlsBottom));
 
     new Label(this, "Label1", QRect(8, 32, 26, 13), QStringLiteral("Nimi: "), plain());

@@ -40,6 +40,8 @@ Game::Game(Clock& clock, SoundPlayers& sounds) {
     forms_.form2 = form2_.get();
     form2_->FormCreate();
 
+    // The name dialog stays above the machine window, the about box above
+    // the high-score window.
     form3_->setOwner(form1_.get());
     form4_->setOwner(form2_.get());
 }
