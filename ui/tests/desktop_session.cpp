@@ -38,15 +38,6 @@ namespace {
 // activated services) come back to this process, which reaps them.
 const bool becameSubreaper = prctl(PR_SET_CHILD_SUBREAPER, 1) == 0;
 
-bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
-
 pid_t parentOf(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
@@ -137,6 +128,15 @@ bool haveProgram(const std::string& name) {
     return false;
 }
 
+bool pollUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------- folders
 
 // Under /tmp whatever the build folder's path or TMPDIR: the servers' sockets
@@ -193,9 +193,9 @@ void ChildProcess::stop() {
         for (pid_t pid : tree) all = ended(pid) && all;
         return all;
     };
-    if (!waitFor(allEnded, 3000ms)) {
+    if (!pollUntil(allEnded, 3000ms)) {
         for (pid_t pid : tree) kill(pid, SIGKILL);
-        waitFor(allEnded, 2000ms);
+        pollUntil(allEnded, 2000ms);
     }
     pid_ = -1;
 }
@@ -243,7 +243,7 @@ std::unique_ptr<X11Session> X11Session::start(const std::string& wm, std::string
             std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--nopidfile",
                                      "--address=unix:path=" + socket},
             env, dir + "/bus.log");
-        if (!waitFor([&] { return fs::exists(socket); }, 10000ms)) {
+        if (!pollUntil([&] { return fs::exists(socket); }, 10000ms)) {
             whyNot = "the session bus did not start";
             return nullptr;
         }
@@ -254,7 +254,7 @@ std::unique_ptr<X11Session> X11Session::start(const std::string& wm, std::string
         s->wm_ = std::make_unique<ChildProcess>(std::vector<std::string>{wm}, env, dir + "/wm.log");
     }
     const std::string display = s->display_;
-    if (!waitFor([&] { return windowManagerCheck(display).find("window id") != std::string::npos; }, 15000ms)) {
+    if (!pollUntil([&] { return windowManagerCheck(display).find("window id") != std::string::npos; }, 15000ms)) {
         whyNot = wm + " did not start managing the display";
         return nullptr;
     }
@@ -298,7 +298,7 @@ std::unique_ptr<WaylandSession> WaylandSession::start(std::string& whyNot) {
         env, dir + "/weston.out");
     const std::string socket = s->runtime_ + "/" + s->socket_;
     WaylandSession* session = s.get();
-    if (!waitFor([&] { return fs::exists(socket) || !session->compositor_->running(); }, 15000ms) ||
+    if (!pollUntil([&] { return fs::exists(socket) || !session->compositor_->running(); }, 15000ms) ||
         !fs::exists(socket)) {
         std::ifstream log(dir + "/weston.log");
         std::stringstream text;

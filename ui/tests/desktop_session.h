@@ -8,6 +8,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,6 +21,10 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 
 // True when the program is found in PATH.
 bool haveProgram(const std::string& name);
+
+// Checks done every 20 ms until it is true (true) or limit has passed
+// (false), sleeping between checks without running Qt's event loop.
+bool pollUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
 // A 0700 folder made under /tmp, removed with all it holds.
 class PrivateFolder {

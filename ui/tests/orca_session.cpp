@@ -16,9 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
-#include <thread>
 
 namespace vornakka::test {
 
@@ -50,25 +48,6 @@ sys.exit(orca.main())
 
 bool haveFile(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
 
-bool inPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::istringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
-    std::string dir;
-    while (std::getline(dirs, dir, ':')) {
-        if (!dir.empty() && haveFile(dir + "/" + name)) return true;
-    }
-    return false;
-}
-
-bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
-
 bool gone(pid_t pid) {
     int status = 0;
     if (waitpid(pid, &status, WNOHANG) == pid) return true;
@@ -80,9 +59,9 @@ bool gone(pid_t pid) {
 void stopProcess(pid_t pid, std::chrono::milliseconds grace) {
     if (pid <= 0 || gone(pid)) return;
     kill(pid, SIGTERM);
-    if (!waitFor([pid] { return gone(pid); }, grace)) {
+    if (!pollUntil([pid] { return gone(pid); }, grace)) {
         kill(pid, SIGKILL);
-        waitFor([pid] { return gone(pid); }, 3000ms);
+        pollUntil([pid] { return gone(pid); }, 3000ms);
     }
 }
 
@@ -173,7 +152,7 @@ pid_t OrcaSession::spawn(const std::vector<std::string>& argv, const Env& env, c
 
 std::unique_ptr<OrcaSession> OrcaSession::start(std::string& whyNot) {
     for (const char* program : {"Xvfb", "xprop", "xdotool", "openbox", "dbus-daemon", "speech-dispatcher", "orca"}) {
-        if (!inPath(program)) {
+        if (!haveProgram(program)) {
             whyNot = std::string(program) + " is not installed";
             return nullptr;
         }
@@ -222,33 +201,33 @@ std::unique_ptr<OrcaSession> OrcaSession::start(std::string& whyNot) {
                   {"SPEECHD_ADDRESS", "unix_socket:" + dir + "/sd.sock"}};
     s->spawn({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + s->bus_}, env,
              dir + "/bus.log");
-    if (!waitFor([&] { return fs::exists(dir + "/bus"); }, 10000ms)) {
+    if (!pollUntil([&] { return fs::exists(dir + "/bus"); }, 10000ms)) {
         whyNot = "the session bus did not start";
         return nullptr;
     }
     s->spawn({"openbox"}, env, dir + "/wm.log");
     const Env display{{"DISPLAY", s->display_}};
-    if (!waitFor([&] { return run({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, display).find("window id") !=
+    if (!pollUntil([&] { return run({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, display).find("window id") !=
                               std::string::npos; },
                  15000ms)) {
         whyNot = "openbox did not start managing the display";
         return nullptr;
     }
     s->spawn({kBusLauncher, "--launch-immediately"}, env, dir + "/atspi.log");
-    if (!waitFor([&] { return fs::exists(dir + "/run/at-spi") && !fs::is_empty(dir + "/run/at-spi"); }, 10000ms)) {
+    if (!pollUntil([&] { return fs::exists(dir + "/run/at-spi") && !fs::is_empty(dir + "/run/at-spi"); }, 10000ms)) {
         whyNot = "the accessibility bus did not start";
         return nullptr;
     }
     s->spawn({"speech-dispatcher", "--run-single", "--timeout", "0", "--config-dir", dir + "/sd", "--socket-path",
               dir + "/sd.sock", "--log-dir", dir, "--pid-file", dir + "/sd.pid"},
              env, dir + "/sd.log");
-    if (!waitFor([&] { return fs::exists(dir + "/sd.sock"); }, 10000ms)) {
+    if (!pollUntil([&] { return fs::exists(dir + "/sd.sock"); }, 10000ms)) {
         whyNot = "the speech dispatcher did not start: " + readAll(dir + "/sd.log");
         return nullptr;
     }
     s->spawn({kPython, dir + "/speaking.py", dir + "/orca.log"}, env, dir + "/orca.out");
     OrcaSession* session = s.get();
-    if (!waitFor([&] { return !session->spoken().empty(); }, 30000ms)) {
+    if (!pollUntil([&] { return !session->spoken().empty(); }, 30000ms)) {
         whyNot = "Orca did not start speaking: " + readAll(dir + "/orca.out");
         return nullptr;
     }
