@@ -70,7 +70,8 @@ void BM_Spin(benchmark::State& state) {
     for (auto _ : state) {
         ticks += m.spin();
     }
-    benchmark::DoNotOptimize(m.machine.state().winnings);
+    auto winnings = m.machine.state().winnings;
+    benchmark::DoNotOptimize(winnings);
     state.counters["spins/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["ticks/s"] = benchmark::Counter(static_cast<double>(ticks), benchmark::Counter::kIsRate);
     state.counters["ticks/spin"] =
@@ -87,7 +88,8 @@ void BM_ReelTick(benchmark::State& state) {
         st.spinCount = {40, 40, 40};
         m.machine.reelTick();
     }
-    benchmark::DoNotOptimize(m.machine.state().reelPos);
+    auto reelPos = m.machine.state().reelPos;
+    benchmark::DoNotOptimize(reelPos);
 }
 BENCHMARK(BM_ReelTick);
 
@@ -105,7 +107,8 @@ void BM_DoubleUp(benchmark::State& state) {
         while (m.machine.state().gambleChoice != 3) m.machine.gambleTick();
         if (!m.machine.state().doubleClosed) m.machine.pressCollect();
     }
-    benchmark::DoNotOptimize(m.machine.state().facePos);
+    auto facePos = m.machine.state().facePos;
+    benchmark::DoNotOptimize(facePos);
 }
 BENCHMARK(BM_DoubleUp);
 
