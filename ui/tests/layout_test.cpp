@@ -3,6 +3,7 @@
 // properties; the faces as drawn.
 #include <QLineEdit>
 #include <QPixmap>
+#include <algorithm>
 #include <deque>
 #include <optional>
 
