@@ -41,18 +41,29 @@ struct Toplevel {
     std::string appId;
 };
 
+// Where "xdg_toplevel@" (libwayland 1.21) or "xdg_toplevel#" (1.23) stands in
+// text from pos on, or npos.
+std::size_t findToplevel(const std::string& text, std::size_t from) {
+    static const std::string kName = "xdg_toplevel";
+    for (std::size_t at = text.find(kName, from); at != std::string::npos; at = text.find(kName, at + 1)) {
+        const std::size_t mark = at + kName.size();
+        if (mark < text.size() && (text[mark] == '@' || text[mark] == '#')) return at;
+    }
+    return std::string::npos;
+}
+
 // The object id after "xdg_toplevel@" in text (from pos on), or empty.
 std::string toplevelId(const std::string& text, std::size_t from = 0) {
-    static const std::string kPrefix = "xdg_toplevel@";
-    const std::size_t at = text.find(kPrefix, from);
+    const std::size_t at = findToplevel(text, from);
     if (at == std::string::npos) return {};
-    std::size_t end = at + kPrefix.size();
+    const std::size_t begin = at + 13;  // past "xdg_toplevel@"
+    std::size_t end = begin;
     while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])) != 0) ++end;
-    return text.substr(at + kPrefix.size(), end - at - kPrefix.size());
+    return text.substr(begin, end - begin);
 }
 
 // One request a client sent to an xdg_toplevel, as WAYLAND_DEBUG logs it:
-// "... -> xdg_toplevel@ID.METHOD(ARGS)".
+// "... -> xdg_toplevel@ID.METHOD(ARGS)" (with "#" for "@" since libwayland 1.23).
 struct Request {
     std::string id;
     std::string method;
@@ -60,8 +71,8 @@ struct Request {
 };
 
 bool parseRequest(const std::string& line, Request& request) {
-    const std::size_t arrow = line.find("-> xdg_toplevel@");
-    if (arrow == std::string::npos) return false;
+    const std::size_t arrow = line.find("-> ");
+    if (arrow == std::string::npos || findToplevel(line, arrow) != arrow + 3) return false;
     request.id = toplevelId(line, arrow);
     const std::size_t dot = arrow + 16 + request.id.size();
     const std::size_t open = line.find('(', dot);
@@ -111,7 +122,8 @@ void printProtocolLines() {
     std::ifstream in(protocolLog);
     std::string line;
     while (std::getline(in, line)) {
-        if (line.find("-> xdg_toplevel@") != std::string::npos &&
+        Request r;
+        if (parseRequest(line, r) &&
             (line.find("set_parent") != std::string::npos || line.find("set_app_id") != std::string::npos ||
              line.find("set_title") != std::string::npos)) {
             std::printf("%s\n", line.c_str());
