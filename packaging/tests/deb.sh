@@ -44,7 +44,7 @@ dups=$(printf '%s\n' "${names[@]}" | sort | uniq -d)
 for want in fonts-liberation2 fonts-dejavu-core fonts-comic-neue libc6 libstdc++6 \
   libqt6core6 libqt6gui6 libqt6widgets6 libopenal1 libsndfile1 libpulse0; do
   # Debian 13's 64-bit time_t transition renamed some libraries: libqt6core6t64.
-  printf '%s\n' "${names[@]}" | grep -qxE "$want(t64)?" || fail "Depends lacks $want"
+  printf '%s\n' "${names[@]}" | grep -qxF -e "$want" -e "${want}t64" || fail "Depends lacks $want"
 done
 for unwanted in qt6-base-dev libopenal-dev libsndfile1-dev libpulse-dev libgtest-dev; do
   ! printf '%s\n' "${names[@]}" | grep -qx "$unwanted" || fail "Depends names the build package $unwanted"
