@@ -35,8 +35,10 @@ skip() {
 scratch=$(mktemp -d /tmp/vornakka-onegame.XXXXXX)
 chmod 755 "$scratch"
 pids=()
+stranger_pids=()  # run through sudo by a player who is not root
 cleanup() {
   local p
+  for p in "${stranger_pids[@]}"; do sudo -n kill "$p" 2>/dev/null || true; done
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
   chmod -R u+w "$scratch" 2>/dev/null || true
@@ -220,19 +222,27 @@ fi
 
 # 6. Another user against the player's games: a squatter that took the name
 #    of the player's game first, and a stranger asking a running game to come
-#    forward. Only root can play another user here.
-if (($(id -u) != 0)) || ! setpriv --reuid=65534 --regid=65534 --clear-groups true 2>/dev/null; then
-  skip "cannot run a process as another user (needs root and setpriv); the squatter part is not checked"
+#    forward. Only root can play another user here: a player who is not
+#    root plays it through sudo, where sudo needs no password.
+stranger=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+(($(id -u) == 0)) || stranger=(sudo -n "${stranger[@]}")
+if ! "${stranger[@]}" true 2>/dev/null; then
+  skip "cannot run a process as another user (needs root, or sudo without a password, and setpriv); the squatter part is not checked"
 else
-  stranger=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-  echo "--- a squatter and a stranger (uid 65534) against the player's games (uid 0) ---"
+  player=$(id -u)
+  echo "--- a squatter and a stranger (uid 65534) against the player's games (uid $player) ---"
   d=$scratch/folder-d
   make_folder "$d"
   # The lock file a game of the player left there.
   (umask 077 && : >"$d/.vornakka.lock")
-  "${stranger[@]}" "$probe" squat "$d" 0 >"$scratch/squat.log" 2>&1 &
+  "${stranger[@]}" "$probe" squat "$d" "$player" >"$scratch/squat.log" 2>&1 &
   squat_pid=$!
   pids+=("$squat_pid")
+  stop_squatter=(kill "$squat_pid")
+  if (($(id -u) != 0)); then
+    stranger_pids+=("$squat_pid")
+    stop_squatter=(sudo -n "${stop_squatter[@]}")
+  fi
   for _ in $(seq 50); do grep -q "holds the name" "$scratch/squat.log" && break; sleep 0.1; done
   cat "$scratch/squat.log"
   grep -q "the lock file: HOLDS IT" "$scratch/squat.log" && fail "the squatter holds the player's lock file"
@@ -251,7 +261,7 @@ else
   # The start looks at who holds the name (a connection, nothing sent) and
   # sends that process nothing: no request, no activation token.
   grep -q 'it sent "' "$scratch/squat.log" && fail "the player's start sent the squatter a request"
-  kill "$squat_pid" 2>/dev/null || true
+  "${stop_squatter[@]}" 2>/dev/null || true
   kill "$d_pid" 2>/dev/null || true
   wait "$d_pid" 2>/dev/null || true
 
@@ -259,7 +269,7 @@ else
   # in front: no answer, and b's game stays in front.
   second_start "$b" "folder b, before the stranger"
   expect_in_front "$b_window" "folder b, before the stranger"
-  "${stranger[@]}" "$probe" ask "$a" 0 | tee "$scratch/ask.log"
+  "${stranger[@]}" "$probe" ask "$a" "$player" | tee "$scratch/ask.log"
   grep -q 'answered nothing' "$scratch/ask.log" || fail "the game answered another user: $(cat "$scratch/ask.log")"
   sleep 1
   [[ $(top_window) == "$b_window" && $(active_window) == "$b_window" ]] ||
