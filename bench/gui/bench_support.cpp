@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QFile>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QTimer>
 #include <algorithm>
@@ -14,15 +15,10 @@
 #include <cstdio>
 #include <fstream>
 
+#include "shell/game.h"
 #include "vornakka/audio_setup.h"
 
 namespace vornakka::bench {
-
-double monotonicNs() {
-    timespec ts{};
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) * 1e9 + static_cast<double>(ts.tv_nsec);
-}
 
 double processCpuMs() {
     timespec ts{};
@@ -133,6 +129,13 @@ void prepareEnvironment() {
 int countArgument(int argc, char** argv, int otherwise) {
     const int number = argc > 1 ? std::atoi(argv[1]) : 0;
     return number > 0 ? number : otherwise;
+}
+
+int runFigure(int argc, char** argv, int otherwise, int (*measure)(int count)) {
+    prepareEnvironment();
+    QApplication app(argc, argv);
+    prepareApplication(app);
+    return measure(countArgument(argc, argv, otherwise));
 }
 
 }  // namespace vornakka::bench

@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "first_paint.h"
+
 class QTimer;
 
 namespace vornakka::bench {
 
-double monotonicNs();
 double processCpuMs();
 // CPU time of another process (the X server), from /proc, in ms.
 double otherCpuMs(long pid);
@@ -40,8 +41,6 @@ class Scratch {
 public:
     Scratch();
     ~Scratch();
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
 
 private:
     QTemporaryDir dir_;
@@ -69,5 +68,10 @@ void prepareEnvironment();
 
 // The number the command line gives (the first argument), or `otherwise`.
 int countArgument(int argc, char** argv, int otherwise);
+
+// A benchmark program's whole run: the environment, an application prepared
+// as the game's, and the figure measured over the number the command line
+// gives (or `otherwise`); the figure's result is the exit status.
+int runFigure(int argc, char** argv, int otherwise, int (*measure)(int count));
 
 }  // namespace vornakka::bench

@@ -16,8 +16,6 @@
 #include "tools/quiet_players.h"
 #include "vornakka/slot_machine.h"
 
-using namespace vornakka;
-
 namespace vornakka::bench {
 namespace {
 
@@ -116,10 +114,4 @@ int gambleBeat(int doubleUps) {
 }  // namespace
 }  // namespace vornakka::bench
 
-int main(int argc, char** argv) {
-    using namespace vornakka::bench;
-    prepareEnvironment();
-    QApplication app(argc, argv);
-    vornakka::prepareApplication(app);
-    return gambleBeat(countArgument(argc, argv, 12));
-}
+int main(int argc, char** argv) { return vornakka::bench::runFigure(argc, argv, 12, vornakka::bench::gambleBeat); }

@@ -13,8 +13,6 @@
 #include "shell/game.h"
 #include "shell/sound_players.h"
 
-using namespace vornakka;
-
 namespace vornakka::bench {
 namespace {
 
@@ -27,6 +25,17 @@ int idle(int seconds) {
     constexpr int kRounds = 3;
     const double span = seconds * 1000.0;
     std::vector<double> game, gameX, base, baseX, gameWakes, baseWakes;
+    // The CPU of this process (and with the X server) in % of a core, and
+    // the wake-ups per second, over the span.
+    const auto measure = [&](std::vector<double>& cpu, std::vector<double>& cpuX, std::vector<double>& wakes) {
+        const double cpu0 = processCpuMs();
+        const double x0 = otherCpuMs(xserver);
+        const long wakes0 = contextSwitches();
+        settle(seconds * 1000);
+        wakes.push_back(static_cast<double>(contextSwitches() - wakes0) / seconds);
+        cpu.push_back(100.0 * (processCpuMs() - cpu0) / span);
+        cpuX.push_back(100.0 * (processCpuMs() - cpu0 + otherCpuMs(xserver) - x0) / span);
+    };
     for (int round = 0; round < kRounds; ++round) {
         {
             Scratch scratch;
@@ -45,13 +54,7 @@ int idle(int seconds) {
                 settle(100);
             }
             settle(500);
-            const double cpu0 = processCpuMs();
-            const double x0 = otherCpuMs(xserver);
-            const long wakes0 = contextSwitches();
-            settle(seconds * 1000);
-            gameWakes.push_back(static_cast<double>(contextSwitches() - wakes0) / seconds);
-            game.push_back(100.0 * (processCpuMs() - cpu0) / span);
-            gameX.push_back(100.0 * (processCpuMs() - cpu0 + otherCpuMs(xserver) - x0) / span);
+            measure(game, gameX, gameWakes);
         }
         QWidget bare;
         bare.resize(749, 515);
@@ -61,13 +64,7 @@ int idle(int seconds) {
         timer.start(50);
         bare.show();
         settle(1000);
-        const double cpu0 = processCpuMs();
-        const double x0 = otherCpuMs(xserver);
-        const long wakes0 = contextSwitches();
-        settle(seconds * 1000);
-        baseWakes.push_back(static_cast<double>(contextSwitches() - wakes0) / seconds);
-        base.push_back(100.0 * (processCpuMs() - cpu0) / span);
-        baseX.push_back(100.0 * (processCpuMs() - cpu0 + otherCpuMs(xserver) - x0) / span);
+        measure(base, baseX, baseWakes);
     }
     const std::string name = "idle CPU over " + std::to_string(seconds) + " s (median of " +
                              std::to_string(kRounds) + "), game with players open";
@@ -82,10 +79,4 @@ int idle(int seconds) {
 }  // namespace
 }  // namespace vornakka::bench
 
-int main(int argc, char** argv) {
-    using namespace vornakka::bench;
-    prepareEnvironment();
-    QApplication app(argc, argv);
-    vornakka::prepareApplication(app);
-    return idle(countArgument(argc, argv, 10));
-}
+int main(int argc, char** argv) { return vornakka::bench::runFigure(argc, argv, 10, vornakka::bench::idle); }

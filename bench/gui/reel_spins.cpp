@@ -5,6 +5,7 @@
 #include <QFont>
 #include <algorithm>
 
+#include "tools/ready_for_a_spin.h"
 #include "vornakka/slot_machine.h"
 
 namespace vornakka::bench {
@@ -20,12 +21,7 @@ std::vector<Spin> GameRun::spins(int wanted) {
     std::vector<Spin> out;
     int ticks = 0;
     while (ticks < wanted) {
-        const MachineState& s = game.machine().state();
-        if (!window.isEnabled()) {
-            newGame->click();
-        } else if (!s.doubleClosed) {
-            collect->click();
-        }
+        tools::readyForASpin(game);
         QApplication::processEvents();
         stamps.stamps.clear();
         Spin spin;

@@ -30,8 +30,6 @@ struct GameRun {
     FixedClock clock{TimeOfDay{9, 30, 15, 250}};
     Game game{clock, players};
     QPushButton* start = game.form1().findChild<QPushButton*>(QStringLiteral("Button2"));
-    QPushButton* collect = game.form1().findChild<QPushButton*>(QStringLiteral("Button6"));
-    QPushButton* newGame = game.form2().findChild<QPushButton*>(QStringLiteral("Button2"));
 
     GameRun();
 

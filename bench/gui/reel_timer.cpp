@@ -13,8 +13,6 @@
 #include "reel_spins.h"
 #include "shell/game.h"
 
-using namespace vornakka;
-
 namespace vornakka::bench {
 namespace {
 
@@ -112,10 +110,4 @@ int reelTimer(int wanted) {
 }  // namespace
 }  // namespace vornakka::bench
 
-int main(int argc, char** argv) {
-    using namespace vornakka::bench;
-    prepareEnvironment();
-    QApplication app(argc, argv);
-    vornakka::prepareApplication(app);
-    return reelTimer(countArgument(argc, argv, 400));
-}
+int main(int argc, char** argv) { return vornakka::bench::runFigure(argc, argv, 400, vornakka::bench::reelTimer); }

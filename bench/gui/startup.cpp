@@ -25,8 +25,6 @@
 #include "shell/game.h"
 #include "shell/sound_players.h"
 
-using namespace vornakka;
-
 namespace vornakka::bench {
 namespace {
 
@@ -34,22 +32,7 @@ namespace {
 // in, and reports the end of the machine window's first paint, then leaves.
 int startupChild(QApplication& app) {
     const double launched = std::atof(std::getenv("BENCH_LAUNCH_NS") ? std::getenv("BENCH_LAUNCH_NS") : "0");
-    struct FirstPaint : QObject {
-        double launched;
-        bool seen = false;
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint && !seen) {
-                seen = true;
-                // Reported once this paint has been handled.
-                QTimer::singleShot(0, [this] {
-                    std::printf("first-paint-ms %.3f\n", (monotonicNs() - launched) / 1e6);
-                    std::fflush(stdout);
-                    QCoreApplication::exit(0);
-                });
-            }
-            return false;
-        }
-    } first;
+    FirstPaint first;
     first.launched = launched;
 
     prepareApplication(app);
@@ -156,7 +139,7 @@ int main(int argc, char** argv) {
     prepareEnvironment();
     // As the program does: the child opens the audio device while Qt starts.
     const bool child = argc > 1 && std::strcmp(argv[1], "child") == 0;
-    std::optional<OpenAlSoundBank::DeviceWarmUp> audio;
+    std::optional<vornakka::OpenAlSoundBank::DeviceWarmUp> audio;
     if (child) audio.emplace();
     QApplication app(argc, argv);
     if (child) return startupChild(app);

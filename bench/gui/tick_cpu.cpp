@@ -11,8 +11,6 @@
 #include "reel_spins.h"
 #include "shell/game.h"
 
-using namespace vornakka;
-
 namespace vornakka::bench {
 namespace {
 
@@ -62,10 +60,4 @@ int tickCpu(int wanted) {
 }  // namespace
 }  // namespace vornakka::bench
 
-int main(int argc, char** argv) {
-    using namespace vornakka::bench;
-    prepareEnvironment();
-    QApplication app(argc, argv);
-    vornakka::prepareApplication(app);
-    return tickCpu(countArgument(argc, argv, 2000));
-}
+int main(int argc, char** argv) { return vornakka::bench::runFigure(argc, argv, 2000, vornakka::bench::tickCpu); }

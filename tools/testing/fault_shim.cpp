@@ -145,25 +145,20 @@ void vornakka_fault_disarm() { armed.armed = false; }
 long vornakka_fault_calls() { return armed.calls; }
 const char* vornakka_fault_failed() { return armed.failed; }
 
-int open(const char* path, int flags, ...) {
-    static const auto next = real<int (*)(const char*, int, ...)>("open");
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeOf(flags, args);
-    va_end(args);
-    Effect effect;
-    return armedHit("open", effect) ? fail(effect) : next(path, flags, mode);
-}
+// open and open64, the same call to the program.
+#define VORNAKKA_COUNTED_OPEN(name)                                          \
+    int name(const char* path, int flags, ...) {                             \
+        static const auto next = real<int (*)(const char*, int, ...)>(#name); \
+        va_list args;                                                        \
+        va_start(args, flags);                                               \
+        const mode_t mode = modeOf(flags, args);                             \
+        va_end(args);                                                        \
+        Effect effect;                                                       \
+        return armedHit("open", effect) ? fail(effect) : next(path, flags, mode); \
+    }
 
-int open64(const char* path, int flags, ...) {
-    static const auto next = real<int (*)(const char*, int, ...)>("open64");
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeOf(flags, args);
-    va_end(args);
-    Effect effect;
-    return armedHit("open", effect) ? fail(effect) : next(path, flags, mode);
-}
+VORNAKKA_COUNTED_OPEN(open)
+VORNAKKA_COUNTED_OPEN(open64)
 
 int openat(int dirfd, const char* path, int flags, ...) {
     static const auto next = real<int (*)(int, const char*, int, ...)>("openat");
