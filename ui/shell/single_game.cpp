@@ -24,8 +24,6 @@ namespace vornakka {
 
 namespace {
 
-constexpr std::size_t kMostTokenBytes = 512;
-
 void closeFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
