@@ -67,8 +67,9 @@ public:
     // the caller (-1 when there is none).
     int takeListeningSocket();
     // A later start: a connection to the running game of this folder's
-    // name, made without waiting (-1 when there is none or it does not take
-    // one). The other end may be anyone's: ask peerOf() before trusting it.
+    // name for the show request (shell/show_requests.h), made without
+    // waiting (-1 when there is none or it does not take one). The other end
+    // may be anyone's: ask peerOf() before trusting it.
     int connectToRunningGame() const;
 
     // The socket's name for a user's game in a folder.
