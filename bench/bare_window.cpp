@@ -2,8 +2,6 @@
 //   bare_window label   one label; prints "first-paint-ms <ms>" measured from
 //                       BENCH_LAUNCH_NS (CLOCK_MONOTONIC) once the first
 //                       paint is done, and leaves
-#include <time.h>
-
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
@@ -11,31 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+#include "gui/first_paint.h"
 
-double monotonicNs() {
-    timespec ts{};
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) * 1e9 + static_cast<double>(ts.tv_nsec);
-}
-
-struct FirstPaint : QObject {
-    double launched = 0;
-    bool seen = false;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint && !seen) {
-            seen = true;
-            QTimer::singleShot(0, [this] {
-                std::printf("first-paint-ms %.3f\n", (monotonicNs() - launched) / 1e6);
-                std::fflush(stdout);
-                QCoreApplication::exit(0);
-            });
-        }
-        return false;
-    }
-};
-
-}  // namespace
+using vornakka::bench::FirstPaint;
+using vornakka::bench::monotonicNs;
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -28,7 +28,7 @@ export ALSOFT_DRIVERS=null
 # through VORNAKKA_BUILD_TOOLS.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNAKKA_BUILD_TOOLS=ON >/dev/null
 targets=(core_bench odds_sheet)
-[[ $what == all || $what == gui ]] && targets+=(gui_bench bare_window vornakka openal_floor)
+[[ $what == all || $what == gui ]] && targets+=(reel_timer_bench gamble_beat_bench tick_cpu_bench idle_bench startup_bench bare_window vornakka openal_floor)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >/dev/null
 
 echo "== machine"
@@ -38,11 +38,11 @@ echo "qt: $(dpkg-query -W -f='${Version}' libqt6widgets6 2>/dev/null || echo '?'
 echo "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 gui_figures() {
-  "$build/bench/gui_bench" reel-timer 600
-  "$build/bench/gui_bench" gamble-beat 12
-  "$build/bench/gui_bench" tick-cpu 2000
-  "$build/bench/gui_bench" idle 10
-  "$build/bench/gui_bench" startup 7
+  "$build/bench/reel_timer_bench" 600
+  "$build/bench/gamble_beat_bench" 12
+  "$build/bench/tick_cpu_bench" 2000
+  "$build/bench/idle_bench" 10
+  "$build/bench/startup_bench" 7
 }
 
 # Qt's notes about what the offscreen platform cannot do are no figures.
@@ -82,13 +82,13 @@ if [[ $what == all || $what == gui ]]; then
 
   # The game as a desktop runs it (ALSOFT_DRIVERS unset): its own stream on
   # the sound server; the bare window needs no sound and is the same.
-  gui_bench=$(cd "$build" && pwd)/bench/gui_bench
+  bench_dir=$(cd "$build" && pwd)/bench
   for server in pipewire pulseaudio; do
     echo
     echo "== the windows with a private headless $server, offscreen"
     status=0
     BENCH_SOUND_SERVER=$server QT_QPA_PLATFORM=offscreen sound/tests/with_sound_server.sh "$server" \
-      bash -c 'unset ALSOFT_DRIVERS; "$0" startup 7 && "$0" idle 10' "$gui_bench" 2>&1 | quiet \
+      bash -c 'unset ALSOFT_DRIVERS; "$0/startup_bench" 7 && "$0/idle_bench" 10' "$bench_dir" 2>&1 | quiet \
       || status=$?
     [[ $status -eq 0 ]] || echo "$server: not measured (status $status; tools/deps.sh test installs it)"
   done

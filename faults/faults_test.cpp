@@ -23,6 +23,7 @@
 #include "vornakka/failure.h"
 #include "vornakka/high_score_table.h"
 #include "vornakka/jackpot_file.h"
+#include "scratch_folder.h"
 #include "skip_outside_ci.h"
 
 namespace vornakka {
@@ -33,31 +34,14 @@ namespace fs = std::filesystem;
 const std::string kDriver = FAULT_DRIVER;
 const std::string kShim = FAULT_SHIM;
 
-class TempDir {
+// Reachable for an unprivileged user too; in memory (/dev/shm) when asked
+// and possible.
+class TempDir : public test::ScratchFolder {
 public:
-    // In memory (/dev/shm) when asked and possible.
-    explicit TempDir(bool inMemory = false) {
-        const fs::path base = inMemory && ::access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::temp_directory_path();
-        std::string pattern = (base / "vornakka-faults-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-        fs::permissions(path_, fs::perms::all);  // reachable for an unprivileged user too
+    explicit TempDir(bool inMemory = false)
+        : ScratchFolder("vornakka-faults", inMemory ? Where::Memory : Where::TempDir) {
+        fs::permissions(path(), fs::perms::all);
     }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-    std::vector<std::string> entries() const {
-        std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(path_)) out.push_back(e.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-
-private:
-    std::string path_;
 };
 
 std::string readBytes(const std::string& path) {

@@ -31,28 +31,8 @@ int main(int argc, char** argv) {
                          single.elsewhere().c_str());
             return 0;
         }
-        using Answer = vornakka::SingleGame::Answer;
-        switch (single.askToShowWindows(kShowWaitMs)) {
-            case Answer::Shown:
-                std::fprintf(stderr, "vornakka: the game already runs in this folder; it was brought to the front\n");
-                break;
-            case Answer::AskedForAttention:
-                std::fprintf(stderr,
-                             "vornakka: the game already runs in this folder; the desktop did not let it come to "
-                             "the front, so it asks for your attention: switch to the Vornakka window from the "
-                             "task bar or window list\n");
-                break;
-            case Answer::NotShown:
-                std::fprintf(stderr,
-                             "vornakka: the game already runs in this folder, but the desktop did not let it come "
-                             "to the front: switch to the Vornakka window from the task bar or window list\n");
-                break;
-            case Answer::NoAnswer:
-                std::fprintf(stderr,
-                             "vornakka: the game already runs in this folder but did not answer; switch to the "
-                             "Vornakka window from the task bar or window list\n");
-                break;
-        }
+        std::fprintf(stderr, "vornakka: %s\n",
+                     vornakka::showAnswerMessage(vornakka::askToShowWindows(single, kShowWaitMs)));
         return 0;
     }
     if (!single.notes().empty()) std::fprintf(stderr, "vornakka: %s\n", single.notes().c_str());

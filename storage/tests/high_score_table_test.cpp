@@ -14,7 +14,7 @@ namespace vornakka {
 namespace {
 
 using test::readBytes;
-using test::TempDir;
+using test::ScratchFolder;
 using test::throwsConvertError;
 using test::throwsIoError;
 using test::writeBytes;
@@ -51,7 +51,7 @@ std::vector<std::string> names(const HighScoreTable& t) {
 }
 
 TEST(HighScoreSave, WritesTwentyCrlfLinesWithOffsetScores) {
-    TempDir dir;
+    ScratchFolder dir;
     HighScoreTable table(dir.file("LIST.VRK"));
     table.save();
     std::string empty;
@@ -94,7 +94,7 @@ TEST(HighScoreSave, WritesTwentyCrlfLinesWithOffsetScores) {
 }
 
 TEST(HighScoreLoad, RoundTripsASavedList) {
-    TempDir dir;
+    ScratchFolder dir;
     HighScoreTable table(dir.file("LIST.VRK"));
     table.insert("\xC4ij\xE4", 500);
     table.insert("Bob", -20);
@@ -111,7 +111,7 @@ TEST(HighScoreLoad, RoundTripsASavedList) {
 }
 
 TEST(HighScoreLoad, FollowsTheClassicTextRules) {
-    TempDir dir;
+    ScratchFolder dir;
     HighScoreTable table(dir.file("LIST.VRK"));
     writeBytes(table.path(),
                "AB\nC\r\n2118\r"              // lone LF inside a name; CR alone ends a line
@@ -140,7 +140,7 @@ TEST(HighScoreLoad, FollowsTheClassicTextRules) {
 }
 
 TEST(HighScoreLoad, RejectsInvalidScoreLinesWithTheirText) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string path = dir.file("LIST.VRK");
     for (const std::string bad :
          {"2000 ", "", " ", "\t2000", "2147483648", "-2147483649", "99999999999999999999", "$", "+", "-",
@@ -159,7 +159,7 @@ TEST(HighScoreLoad, RejectsInvalidScoreLinesWithTheirText) {
 }
 
 TEST(HighScoreLoad, FailureKeepsTheRowsReadBeforeIt) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string path = dir.file("LIST.VRK");
     HighScoreTable table(path);
     for (int i = 1; i <= 10; ++i) table.insert("old" + std::to_string(i), 100 - i);
@@ -212,7 +212,7 @@ void writeHugeScoreLine(const std::string& path, char fill, std::size_t count, c
 }
 
 TEST(HighScoreLoad, HandlesAHugeScoreLineInBoundedMemory) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string path = dir.file("LIST.VRK");
     constexpr std::size_t kHuge = 24u << 20;  // 24 MiB on one line
 
@@ -274,7 +274,7 @@ TEST(HighScoreTable, InsertRanksBelowEqualScoresAndDropsRowTen) {
 }
 
 TEST(HighScoreTable, InsertedNamesCannotBreakTheFile) {
-    TempDir dir;
+    ScratchFolder dir;
     HighScoreTable table(dir.file("LIST.VRK"));
     table.insert("ABCDEFGHIJKLMN", 30);
     table.insert(

@@ -13,12 +13,12 @@ namespace vornakka {
 namespace {
 
 using test::readBytes;
-using test::TempDir;
+using test::ScratchFolder;
 using test::throwsIoError;
 using test::writeBytes;
 
 TEST(JackpotFile, SavesExactlyOneLittleEndianRecord) {
-    TempDir dir;
+    ScratchFolder dir;
     JackpotFile file(dir.file("VORNA.DAT"));
     file.save(1234);
     EXPECT_EQ(readBytes(file.path()), std::string("\xD2\x04\x00\x00", 4));
@@ -31,7 +31,7 @@ TEST(JackpotFile, SavesExactlyOneLittleEndianRecord) {
 }
 
 TEST(JackpotFile, RoundTripsNegativeAndExtremeValues) {
-    TempDir dir;
+    ScratchFolder dir;
     JackpotFile file(dir.file("VORNA.DAT"));
     for (std::int32_t value : {0, 1, -1, -1998, 0x7F, 0x80, 0x8000, INT32_MAX, INT32_MIN}) {
         file.save(value);
@@ -42,7 +42,7 @@ TEST(JackpotFile, RoundTripsNegativeAndExtremeValues) {
 }
 
 TEST(JackpotFile, LoadReadsTheFirstRecordAndIgnoresTheRest) {
-    TempDir dir;
+    ScratchFolder dir;
     JackpotFile file(dir.file("VORNA.DAT"));
     writeBytes(file.path(), std::string("\x10\x27\x00\x00"
                                         "garbage",
@@ -53,7 +53,7 @@ TEST(JackpotFile, LoadReadsTheFirstRecordAndIgnoresTheRest) {
 }
 
 TEST(JackpotFile, LoadFailuresCarryTheClassicMessages) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string path = dir.file("VORNA.DAT");
     EXPECT_TRUE(throwsIoError([&] { JackpotFile(path).load(); }, 2, "File not found"));
 
@@ -74,7 +74,7 @@ TEST(JackpotFile, LoadFailuresCarryTheClassicMessages) {
 TEST(JackpotFile, ReadOnlyFileIsAccessDenied) {
     // Loading opens the file for writing too, so a write-protected jackpot
     // file is refused. Root ignores permission bits: run as nobody then.
-    TempDir dir;
+    ScratchFolder dir;
     const std::string path = dir.file("VORNA.DAT");
     writeBytes(path, std::string("\x05\x00\x00\x00", 4));
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
@@ -92,7 +92,7 @@ TEST(JackpotFile, ReadOnlyFileIsAccessDenied) {
 }
 
 TEST(JackpotFile, UsesTheWorkingDirectoryByDefault) {
-    TempDir dir;
+    ScratchFolder dir;
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
     JackpotFile file;

@@ -16,7 +16,7 @@ namespace {
 
 using test::readBytes;
 using test::runProbe;
-using test::TempDir;
+using test::ScratchFolder;
 using test::throwsIoError;
 using test::writeBytes;
 
@@ -51,7 +51,7 @@ TEST(SafeSave, InjectedFaultsLeaveTheOldFileByteIdentical) {
     };
     for (const auto& target : kTargets) {
         for (const auto& [fault, expected] : faults) {
-            TempDir dir;
+            ScratchFolder dir;
             const std::string path = dir.file(target.file);
             writeBytes(path, target.oldBytes);
             EXPECT_EQ(runProbe(withFault(fault), target.saveOp + " " + path + " 99"), expected)
@@ -65,7 +65,7 @@ TEST(SafeSave, InjectedFaultsLeaveTheOldFileByteIdentical) {
 TEST(SafeSave, PartialWritesAreCompleted) {
     // Without a fault the preloaded probe saves normally; one byte per write
     // call still gives the whole file.
-    TempDir dir;
+    ScratchFolder dir;
     const std::string jackpot = dir.file("VORNA.DAT");
     EXPECT_EQ(runProbe(withFault("none=x"), "jackpot-save " + jackpot + " 1234"), "OK 1234");
     EXPECT_EQ(readBytes(jackpot), std::string("\xD2\x04\x00\x00", 4));
@@ -82,7 +82,7 @@ TEST(SafeSave, PartialWritesAreCompleted) {
 
 TEST(SafeSave, RealFullDiskKeepsBothFiles) {
     if (::geteuid() != 0) VORNAKKA_SKIP_OUTSIDE_CI("mounting a tiny tmpfs needs root");
-    TempDir dir;
+    ScratchFolder dir;
     const std::string d = dir.path();
     const std::string probe = STORAGE_PROBE;
     const std::string script = "mount -t tmpfs -o size=64k tmpfs " + d + " || exit 0; echo mounted; " +  //
@@ -107,7 +107,7 @@ TEST(SafeSave, RealFullDiskKeepsBothFiles) {
 }
 
 TEST(SafeSave, RefusesWhatAnInPlaceRewriteWouldRefuse) {
-    TempDir dir;
+    ScratchFolder dir;
     // A missing folder, a file used as a folder, a folder in place of the file.
     EXPECT_TRUE(
         throwsIoError([&] { JackpotFile(dir.file("missing/VORNA.DAT")).save(1); }, 2, "File not found"));
@@ -121,7 +121,7 @@ TEST(SafeSave, RefusesWhatAnInPlaceRewriteWouldRefuse) {
 }
 
 TEST(SafeSave, WriteProtectedFileOrFolderIsAccessDenied) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string open = dir.file("open");      // anyone may create files here
     const std::string closed = dir.file("closed");  // only the owner may
     fs::create_directory(open);
@@ -159,7 +159,7 @@ TEST(SafeSave, WriteProtectedFileOrFolderIsAccessDenied) {
 }
 
 TEST(SafeSave, KeepsPermissionsLinksAndIgnoresLeftovers) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string path = dir.file("VORNA.DAT");
     const mode_t previousMask = ::umask(022);
     JackpotFile(path).save(1);

@@ -1,5 +1,6 @@
-// Shared helpers for the storage tests: a fresh folder per test, raw file
-// bytes, and running the probe program in a child process.
+// Shared helpers for the storage tests: raw file bytes, and running the probe
+// program in a child process (a fresh folder per test is tools/testing's
+// ScratchFolder).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,26 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "scratch_folder.h"
 #include "vornakka/failure.h"
 
 namespace vornakka::test {
-
-// A fresh, empty folder, removed with everything in it at the end.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    // Names of the entries in the folder, sorted.
-    std::vector<std::string> entries() const;
-
-private:
-    std::string path_;
-};
 
 void writeBytes(const std::string& path, const std::string& bytes);
 std::string readBytes(const std::string& path);

@@ -9,7 +9,7 @@
 #include <array>
 #include <chrono>
 
-#include "common/controls.h"
+#include "Vorna/faces_and_lamps.h"
 #include "common/form_window.h"
 #include "Vorna/machine_speech.h"
 #include "shell/forms.h"

@@ -1,6 +1,6 @@
 // The controls the game's windows are made of, beside Qt's push buttons and
-// edit box: the text label, the face label of the double-up column and the
-// hold lamp.
+// edit box: the text label (the machine window's own face label and hold lamp
+// are in Vorna/faces_and_lamps.h).
 #pragma once
 
 #include <QLabel>
@@ -80,42 +80,6 @@ private:
     bool drawingLook_ = false;
     bool lookQueued_ = false;
     std::vector<Look> looks_;
-};
-
-// One face of the double-up column. Its caption is the face letter, 'J'
-// smiling, 'K' neutral, 'L' frowning, and it draws that face in its text
-// colour, as large as a glyph of its font's em height would be. Like a letter
-// in a label of that size, the face sits at the top, centre or bottom of the
-// box by the label's vertical alignment, so a 57-pixel box shows only the
-// lower or the upper part of it, like a reel window.
-class FaceLabel : public Label {
-    Q_OBJECT
-public:
-    using Label::Label;
-
-    // Where the face's circle lies within the box, in pixels.
-    QRectF faceCircle() const;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-};
-
-// A hold lamp: a plain panel with a one-pixel raised bevel whose fill is the
-// only thing that changes. Screen readers meet it as a label that says
-// whether its reel is held.
-class Lamp : public QWidget {
-    Q_OBJECT
-public:
-    Lamp(QWidget* parent, const char* name, const QRect& box, Colour fill);
-
-    void setFill(Colour fill);
-    Colour fill() const { return fill_; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    Colour fill_;
 };
 
 // Gives a control the name a screen reader says for it, when that changes;

@@ -9,6 +9,7 @@ namespace vornakka {
 namespace {
 
 const char* const kHidden = "vornakkaHiddenFromScreenReader";
+const char* const kText = "vornakkaSpokenAsText";
 
 std::optional<bool> checkedOf(const ButtonSpeech& speech) {
     return speech.checked ? speech.checked() : std::nullopt;
@@ -86,6 +87,7 @@ QAccessibleInterface* factory(const QString& className, QObject* object) {
         return button->speech() != nullptr ? new SpokenButton(button) : nullptr;
     }
     if (object->property(kHidden).toBool()) return new Hidden(widget);
+    if (object->property(kText).toBool()) return new QAccessibleWidget(widget, QAccessible::StaticText);
     return nullptr;
 }
 
@@ -175,6 +177,11 @@ void hideFromScreenReader(QWidget* control) {
     installFactory();
     control->setProperty(kHidden, true);
     forget(control);
+}
+
+void speakAsText(QWidget* control) {
+    installFactory();
+    control->setProperty(kText, true);
 }
 
 }  // namespace vornakka

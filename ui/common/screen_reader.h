@@ -64,4 +64,9 @@ void checkedChanged(QPushButton* button);
 // that the counter under it already says).
 void hideFromScreenReader(QWidget* control);
 
+// Has screen readers meet a control of no reading kind of its own as a label
+// that says the control's accessible name (a hold lamp). Called as the
+// control is made, before any reader has asked about it.
+void speakAsText(QWidget* control);
+
 }  // namespace vornakka

@@ -1,5 +1,6 @@
 #include "shell/show_requests.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,14 +12,15 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
-#include <memory>
 #include <cerrno>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/form_window.h"
-#include "shell/single_game.h"
 
 namespace vornakka {
 
@@ -28,8 +30,106 @@ namespace {
 // long, is dropped.
 constexpr std::size_t kMostRequestBytes = 1024;
 constexpr int kRequestWaitMs = 2000;
+constexpr std::size_t kMostTokenBytes = 512;
+
+// The words a running game answers a later start with, one line each.
+constexpr const char* kAnswerShown = "shown\n";
+constexpr const char* kAnswerAttention = "attention\n";
+constexpr const char* kAnswerNotShown = "not shown\n";
+
+// Tokens are printable ASCII without blanks, at most 512 bytes.
+bool validToken(const std::string& token) {
+    if (token.empty() || token.size() > kMostTokenBytes || token == "-") return false;
+    for (const char c : token) {
+        if (c <= ' ' || c > '~') return false;
+    }
+    return true;
+}
+
+// The line a later start sends: "show" and the token, or "show -".
+std::string showRequestLine(const std::string& token) {
+    return "show " + (validToken(token) ? token : std::string("-")) + "\n";
+}
+
+// The token of such a line; empty for "-" or for a line that is not one.
+bool parseShowRequest(const std::string& line, std::string& token) {
+    token.clear();
+    std::string text = line;
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    if (text.rfind("show ", 0) != 0) return false;
+    const std::string given = text.substr(5);
+    if (given == "-") return true;
+    if (!validToken(given)) return false;
+    token = given;
+    return true;
+}
+
+// The activation token a launcher gave this start, checked as above; empty
+// when there is none.
+std::string launchActivationToken() {
+    for (const char* name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && validToken(value)) return value;
+    }
+    return {};
+}
 
 }  // namespace
+
+ShowAnswer askToShowWindows(const SingleGame& single, int timeoutMs) {
+    const int fd = single.connectToRunningGame();
+    if (fd < 0) return ShowAnswer::NoAnswer;
+    // The game of this start's own user only: the name may have changed
+    // hands since it was looked at.
+    unsigned long uid = 0;
+    long pid = 0;
+    std::string reply;
+    const std::string line = showRequestLine(launchActivationToken());
+    if (peerOf(fd, uid, pid) && uid == ::geteuid() &&
+        ::send(fd, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size())) {
+        // The answer comes once the running game's event loop has shown the
+        // windows and seen what the desktop made of it; a game still starting
+        // up answers when it gets there.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        char buffer[64];
+        while (reply.find('\n') == std::string::npos && reply.size() < 64) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+            if (left.count() <= 0) break;
+            pollfd p{fd, POLLIN, 0};
+            const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready <= 0) break;
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (got <= 0) break;
+            reply.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(fd);
+    if (reply == kAnswerShown) return ShowAnswer::Shown;
+    if (reply == kAnswerAttention) return ShowAnswer::AskedForAttention;
+    if (reply == kAnswerNotShown) return ShowAnswer::NotShown;
+    return ShowAnswer::NoAnswer;
+}
+
+const char* showAnswerMessage(ShowAnswer answer) {
+    switch (answer) {
+        case ShowAnswer::Shown:
+            return "the game already runs in this folder; it was brought to the front";
+        case ShowAnswer::AskedForAttention:
+            return "the game already runs in this folder; the desktop did not let it come to the front, so it "
+                   "asks for your attention: switch to the Vornakka window from the task bar or window list";
+        case ShowAnswer::NotShown:
+            return "the game already runs in this folder, but the desktop did not let it come to the front: "
+                   "switch to the Vornakka window from the task bar or window list";
+        case ShowAnswer::NoAnswer:
+            break;
+    }
+    return "the game already runs in this folder but did not answer; switch to the Vornakka window from the "
+           "task bar or window list";
+}
+
 
 QWidget* bringGameToFront(const QString& activationToken) {
     // The game's windows, owners first, then its message boxes above them.

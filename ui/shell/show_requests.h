@@ -1,20 +1,47 @@
-// The running game's side of "one game per game folder": a later start on the
-// same folder connects to the game's socket and asks it to show its windows;
-// the game brings them to the front and answers what came of it: "shown"
-// when one of its windows became the active one, "attention" when the
-// desktop kept it back and the game asks for the player's attention instead
-// (the task-bar entry flashes), "not shown" when the desktop offers neither.
-// Only a process of the game's own user is answered; any other connection is
-// closed unread.
+// The show request of "one game per game folder", both sides: a later start on
+// the same folder connects to the running game's socket (SingleGame) and
+// sends one line, "show" and its activation token or "show -"; the game
+// brings its windows to the front and answers one line on what came of it:
+// "shown" when one of its windows became the active one, "attention" when
+// the desktop kept it back and the game asks for the player's attention
+// instead (the task-bar entry flashes), "not shown" when the desktop offers
+// neither. Only a process of the game's own user is answered; any other
+// connection is closed unread. The later start then tells the player.
 #pragma once
 
 #include <QObject>
 #include <QString>
+#include <string>
+
+#include "shell/single_game.h"
 
 class QSocketNotifier;
 class QWidget;
 
 namespace vornakka {
+
+// ------------------------------------------------------------ a later start
+
+// What the running game did when a later start asked it to come forward.
+enum class ShowAnswer {
+    Shown,              // its window is the active one now
+    AskedForAttention,  // the desktop kept it back; it asks for attention
+    NotShown,           // the desktop kept it back and offers nothing else
+    NoAnswer,           // no game of this user answered in time
+};
+
+// Asks the game running in the folder `single` found taken to bring its
+// windows to the front, passing on this start's activation token
+// (XDG_ACTIVATION_TOKEN, or DESKTOP_STARTUP_ID), and waits up to timeoutMs
+// for it to answer. Only a game of this same user is asked: the token goes
+// to no one else.
+ShowAnswer askToShowWindows(const SingleGame& single, int timeoutMs);
+
+// What a later start tells the player of an answer, one line without the
+// program's name.
+const char* showAnswerMessage(ShowAnswer answer);
+
+// ------------------------------------------------------------ the running game
 
 class ShowRequests : public QObject {
     Q_OBJECT

@@ -1,7 +1,6 @@
 #include "shell/single_game.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <pwd.h>
@@ -25,22 +24,12 @@ namespace vornakka {
 
 namespace {
 
-constexpr std::size_t kMostTokenBytes = 512;
-
 void closeFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
 }
 
 std::string reason(int error) { return std::strerror(error); }
-
-bool validToken(const std::string& token) {
-    if (token.empty() || token.size() > kMostTokenBytes || token == "-") return false;
-    for (const char c : token) {
-        if (c <= ' ' || c > '~') return false;
-    }
-    return true;
-}
 
 // The socket address of a game folder in the abstract namespace: a NUL, then
 // the name, with no terminator (the length ends it).
@@ -196,30 +185,6 @@ std::string SingleGame::addressFor(unsigned long uid, unsigned long long device,
     return name;
 }
 
-std::string showRequestLine(const std::string& token) {
-    return "show " + (validToken(token) ? token : std::string("-")) + "\n";
-}
-
-bool parseShowRequest(const std::string& line, std::string& token) {
-    token.clear();
-    std::string text = line;
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    if (text.rfind("show ", 0) != 0) return false;
-    const std::string given = text.substr(5);
-    if (given == "-") return true;
-    if (!validToken(given)) return false;
-    token = given;
-    return true;
-}
-
-std::string launchActivationToken() {
-    for (const char* name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && validToken(value)) return value;
-    }
-    return {};
-}
-
 SingleGame SingleGame::claim() {
     SingleGame game;
     struct stat folder {};
@@ -322,42 +287,6 @@ SingleGame::~SingleGame() {
 
 int SingleGame::takeListeningSocket() { return std::exchange(listener_, -1); }
 
-SingleGame::Answer SingleGame::askToShowWindows(int timeoutMs) const {
-    if (address_.empty()) return Answer::NoAnswer;
-    const int fd = connectTo(address_);
-    if (fd < 0) return Answer::NoAnswer;
-    // The game of this start's own user only: the name may have changed
-    // hands since it was looked at.
-    unsigned long uid = 0;
-    long pid = 0;
-    std::string reply;
-    const std::string line = showRequestLine(launchActivationToken());
-    if (peerOf(fd, uid, pid) && uid == ::geteuid() &&
-        ::send(fd, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size())) {
-        // The answer comes once the running game's event loop has shown the
-        // windows and seen what the desktop made of it; a game still starting
-        // up answers when it gets there.
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        char buffer[64];
-        while (reply.find('\n') == std::string::npos && reply.size() < 64) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-            if (left.count() <= 0) break;
-            pollfd p{fd, POLLIN, 0};
-            const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
-            if (ready < 0 && errno == EINTR) continue;
-            if (ready <= 0) break;
-            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-            if (got <= 0) break;
-            reply.append(buffer, static_cast<std::size_t>(got));
-        }
-    }
-    ::close(fd);
-    if (reply == kAnswerShown) return Answer::Shown;
-    if (reply == kAnswerAttention) return Answer::AskedForAttention;
-    if (reply == kAnswerNotShown) return Answer::NotShown;
-    return Answer::NoAnswer;
-}
+int SingleGame::connectToRunningGame() const { return address_.empty() ? -1 : connectTo(address_); }
 
 }  // namespace vornakka

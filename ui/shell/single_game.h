@@ -66,20 +66,11 @@ public:
     // The listening socket for the requests of later starts, handed over to
     // the caller (-1 when there is none).
     int takeListeningSocket();
-
-    // What the running game did when a later start asked it to come forward.
-    enum class Answer {
-        Shown,             // its window is the active one now
-        AskedForAttention, // the desktop kept it back; it asks for attention
-        NotShown,          // the desktop kept it back and offers nothing else
-        NoAnswer,          // no game of this user answered in time
-    };
-
-    // A later start: asks the running game to bring its windows to the front,
-    // passing on this start's activation token (XDG_ACTIVATION_TOKEN, or
-    // DESKTOP_STARTUP_ID), and waits up to timeoutMs for it to answer. Only a
-    // game of this same user is asked: the token goes to no one else.
-    Answer askToShowWindows(int timeoutMs) const;
+    // A later start: a connection to the running game of this folder's
+    // name for the show request (shell/show_requests.h), made without
+    // waiting (-1 when there is none or it does not take one). The other end
+    // may be anyone's: ask peerOf() before trusting it.
+    int connectToRunningGame() const;
 
     // The socket's name for a user's game in a folder.
     static std::string addressFor(unsigned long uid, unsigned long long device, unsigned long long inode);
@@ -95,23 +86,8 @@ private:
     std::string elsewhere_;
 };
 
-// The words a running game answers a later start with, one line each.
-inline constexpr const char* kAnswerShown = "shown\n";
-inline constexpr const char* kAnswerAttention = "attention\n";
-inline constexpr const char* kAnswerNotShown = "not shown\n";
-
 // The user id of the process at the other end of a connected Unix socket, and
 // its process id; false when the kernel cannot say.
 bool peerOf(int fd, unsigned long& uid, long& pid);
-
-// The line a later start sends: "show" and the token, or "show -".
-std::string showRequestLine(const std::string& token);
-// The token of such a line; empty for "-" or for a line that is not one.
-// Tokens are printable ASCII without blanks, at most 512 bytes.
-bool parseShowRequest(const std::string& line, std::string& token);
-
-// The activation token a launcher gave this start, checked as above; empty
-// when there is none.
-std::string launchActivationToken();
 
 }  // namespace vornakka

@@ -137,36 +137,17 @@ bool pollUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
     return true;
 }
 
-// ---------------------------------------------------------------- folders
-
-// Under /tmp whatever the build folder's path or TMPDIR: the servers' sockets
-// live in here, and a Unix socket's path may be 107 bytes at most.
-PrivateFolder::PrivateFolder(const std::string& prefix) {
-    std::string pattern = "/tmp/vornakka-" + prefix + "-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make " + pattern);
-    path_ = pattern;
-}
-
-PrivateFolder::~PrivateFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
-std::string PrivateFolder::make(const std::string& name) const {
-    const std::string dir = path_ + "/" + name;
-    mkdir(dir.c_str(), 0700);
-    return dir;
-}
-
 // -------------------------------------------------------------- processes
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const Environment& env, const std::string& log,
-                           int keepFd) {
+                           const ChildOptions& options)
+    : grace_(options.grace) {
     (void)becameSubreaper;
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
         setpgid(0, 0);
+        if (options.endsWithTest) prctl(PR_SET_PDEATHSIG, SIGTERM);
         setEnvironment(env);
         const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         const int in = open("/dev/null", O_RDONLY);
@@ -176,7 +157,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const Environme
         }
         if (in >= 0) dup2(in, 0);
         for (int fd = 3; fd < 1024; ++fd) {
-            if (fd != keepFd) close(fd);
+            if (fd != options.keepFd) close(fd);
         }
         execute(argv);
     }
@@ -193,7 +174,7 @@ void ChildProcess::stop() {
         for (pid_t pid : tree) all = ended(pid) && all;
         return all;
     };
-    if (!pollUntil(allEnded, 3000ms)) {
+    if (!pollUntil(allEnded, grace_)) {
         for (pid_t pid : tree) kill(pid, SIGKILL);
         pollUntil(allEnded, 2000ms);
     }
@@ -218,12 +199,15 @@ std::unique_ptr<X11Session> X11Session::start(const std::string& wm, std::string
         return nullptr;
     }
     std::unique_ptr<X11Session> s(new X11Session);
-    s->folder_ = std::make_unique<PrivateFolder>("x11-" + (wm.empty() ? std::string("bare") : wm));
+    s->folder_ = std::make_unique<ScratchFolder>("vornakka-x11-" + (wm.empty() ? std::string("bare") : wm),
+                                                ScratchFolder::Where::ShortPath);
     const std::string dir = s->folder_->path();
 
     s->display_ = startXvfb(
         [&](const std::vector<std::string>& argv, int fd) {
-            s->server_ = std::make_unique<ChildProcess>(argv, Environment{}, dir + "/xvfb.log", fd);
+            ChildOptions keep;
+            keep.keepFd = fd;
+            s->server_ = std::make_unique<ChildProcess>(argv, Environment{}, dir + "/xvfb.log", keep);
         },
         whyNot);
     if (s->display_.empty()) return nullptr;
@@ -283,7 +267,7 @@ std::unique_ptr<WaylandSession> WaylandSession::start(std::string& whyNot) {
         return nullptr;
     }
     std::unique_ptr<WaylandSession> s(new WaylandSession);
-    s->folder_ = std::make_unique<PrivateFolder>("wayland");
+    s->folder_ = std::make_unique<ScratchFolder>("vornakka-wayland", ScratchFolder::Where::ShortPath);
     s->runtime_ = s->folder_->make("run");
     s->socket_ = "vornakka-test";
     const std::string dir = s->folder_->path();

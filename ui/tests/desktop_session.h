@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "scratch_folder.h"
+
 namespace vornakka::test {
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
@@ -26,26 +28,22 @@ bool haveProgram(const std::string& name);
 // (false), sleeping between checks without running Qt's event loop.
 bool pollUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
-// A 0700 folder made under /tmp, removed with all it holds.
-class PrivateFolder {
-public:
-    explicit PrivateFolder(const std::string& prefix);
-    ~PrivateFolder();
-    PrivateFolder(const PrivateFolder&) = delete;
-    PrivateFolder& operator=(const PrivateFolder&) = delete;
-    const std::string& path() const { return path_; }
-    std::string make(const std::string& name) const;  // a 0700 subfolder
-
-private:
-    std::string path_;
+// How a child process is started and stopped, beyond the usual.
+struct ChildOptions {
+    int keepFd = -1;  // a descriptor left open in the child
+    // The child gets SIGTERM should this process die first (a time-out).
+    bool endsWithTest = false;
+    // From SIGTERM to SIGKILL when it is stopped.
+    std::chrono::milliseconds grace{3000};
 };
 
-// A program run with extra environment variables, its output in a log file.
-// Stopping it stops, by process id, everything it started too.
+// A program run with extra environment variables (an empty value unsets
+// one), its output in a log file. Stopping it stops, by process id,
+// everything it started too.
 class ChildProcess {
 public:
     ChildProcess(const std::vector<std::string>& argv, const Environment& env, const std::string& log,
-                 int keepFd = -1);
+                 const ChildOptions& options = {});
     ~ChildProcess() { stop(); }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -55,6 +53,7 @@ public:
 
 private:
     pid_t pid_ = -1;
+    std::chrono::milliseconds grace_;
 };
 
 // Xvfb on a free display and, unless wm is empty, a window manager on it
@@ -72,7 +71,7 @@ public:
 
 private:
     X11Session() = default;
-    std::unique_ptr<PrivateFolder> folder_;
+    std::unique_ptr<ScratchFolder> folder_;
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> bus_;
     std::unique_ptr<ChildProcess> wm_;
@@ -89,7 +88,7 @@ public:
 
 private:
     WaylandSession() = default;
-    std::unique_ptr<PrivateFolder> folder_;
+    std::unique_ptr<ScratchFolder> folder_;
     std::unique_ptr<ChildProcess> compositor_;
     std::string runtime_;
     std::string socket_;

@@ -3,10 +3,7 @@
 #include "desktop_session.h"
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -93,61 +90,15 @@ std::string readAll(const std::string& path) {
 
 void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
-std::string run(const std::vector<std::string>& argv, const OrcaSession::Env& env) {
-    int fds[2];
-    if (pipe(fds) != 0) return {};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-        dup2(fds[1], 1);
-        const int devNull = open("/dev/null", O_WRONLY);
-        if (devNull >= 0) dup2(devNull, 2);
-        close(fds[0]);
-        close(fds[1]);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string out;
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = read(fds[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<std::size_t>(n));
-    close(fds[0]);
-    int status = 0;
-    if (pid > 0) waitpid(pid, &status, 0);
-    return out;
-}
-
 }  // namespace
 
-pid_t OrcaSession::spawn(const std::vector<std::string>& argv, const Env& env, const std::string& log, int keepFd) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setpgid(0, 0);
-        // Should the test itself be killed (a time-out), the session goes too.
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-        const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-        const int in = open("/dev/null", O_RDONLY);
-        if (out >= 0) {
-            dup2(out, 1);
-            dup2(out, 2);
-        }
-        if (in >= 0) dup2(in, 0);
-        for (int fd = 3; fd < 1024; ++fd) {
-            if (fd != keepFd) close(fd);
-        }
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    if (pid > 0) pids_.push_back(pid);
-    return pid;
+void OrcaSession::spawn(const std::vector<std::string>& argv, const Env& env, const std::string& log, int keepFd,
+                        std::chrono::milliseconds grace) {
+    ChildOptions options;
+    options.keepFd = keepFd;
+    options.endsWithTest = true;
+    options.grace = grace;
+    children_.push_back(std::make_unique<ChildProcess>(argv, env, log, options));
 }
 
 std::unique_ptr<OrcaSession> OrcaSession::start(std::string& whyNot) {
@@ -164,13 +115,13 @@ std::unique_ptr<OrcaSession> OrcaSession::start(std::string& whyNot) {
         }
     }
     std::unique_ptr<OrcaSession> s(new OrcaSession);
-    std::string pattern = "/tmp/vo-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
+    try {
+        s->folder_ = std::make_unique<ScratchFolder>("vo", ScratchFolder::Where::ShortPath);
+    } catch (const std::runtime_error&) {
         whyNot = "cannot make a folder in /tmp";
         return nullptr;
     }
-    s->folder_ = pattern;
-    const std::string& dir = s->folder_;
+    const std::string& dir = s->folder_->path();
     for (const char* sub : {"home", "run", "client", "sd", "sd/modules"}) mkdir((dir + "/" + sub).c_str(), 0700);
     // No sound card: espeak-ng's speech goes to ALSA's null device, so that
     // the speech dispatcher (and with it Orca) keeps answering.
@@ -207,7 +158,7 @@ std::unique_ptr<OrcaSession> OrcaSession::start(std::string& whyNot) {
     }
     s->spawn({"openbox"}, env, dir + "/wm.log");
     const Env display{{"DISPLAY", s->display_}};
-    if (!pollUntil([&] { return run({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, display).find("window id") !=
+    if (!pollUntil([&] { return runAndRead({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, display).find("window id") !=
                               std::string::npos; },
                  15000ms)) {
         whyNot = "openbox did not start managing the display";
@@ -225,7 +176,8 @@ std::unique_ptr<OrcaSession> OrcaSession::start(std::string& whyNot) {
         whyNot = "the speech dispatcher did not start: " + readAll(dir + "/sd.log");
         return nullptr;
     }
-    s->spawn({kPython, dir + "/speaking.py", dir + "/orca.log"}, env, dir + "/orca.out");
+    // Orca, stopped first, has time to end by itself.
+    s->spawn({kPython, dir + "/speaking.py", dir + "/orca.log"}, env, dir + "/orca.out", -1, 10000ms);
     OrcaSession* session = s.get();
     if (!pollUntil([&] { return !session->spoken().empty(); }, 30000ms)) {
         whyNot = "Orca did not start speaking: " + readAll(dir + "/orca.out");
@@ -239,25 +191,23 @@ OrcaSession::~OrcaSession() { stopAll(); }
 void OrcaSession::stopAll() {
     // Orca first, with time to end by itself; then the rest, last started
     // first; then whatever the buses started on their own.
-    for (auto it = pids_.rbegin(); it != pids_.rend(); ++it) stopProcess(*it, it == pids_.rbegin() ? 10000ms : 3000ms);
-    pids_.clear();
-    if (!folder_.empty()) {
+    while (!children_.empty()) children_.pop_back();
+    if (folder_ != nullptr) {
+        const std::string& dir = folder_->path();
         // ORCA_TEST_LOG=file keeps Orca's whole debug output for a look later.
         if (const char* keep = std::getenv("ORCA_TEST_LOG")) {
             std::error_code ignored;
-            fs::copy_file(folder_ + "/orca.log", keep, fs::copy_options::overwrite_existing, ignored);
+            fs::copy_file(dir + "/orca.log", keep, fs::copy_options::overwrite_existing, ignored);
         }
-        for (pid_t pid : processesOf(folder_)) stopProcess(pid, 3000ms);
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-        folder_.clear();
+        for (pid_t pid : processesOf(dir)) stopProcess(pid, 3000ms);
+        folder_.reset();
     }
 }
 
 OrcaSession::Env OrcaSession::clientEnvironment() const {
     return {{"DISPLAY", display_},
             {"DBUS_SESSION_BUS_ADDRESS", bus_},
-            {"XDG_RUNTIME_DIR", folder_ + "/client"},
+            {"XDG_RUNTIME_DIR", folder_->path() + "/client"},
             {"QT_QPA_PLATFORM", "xcb"},
             {"WAYLAND_DISPLAY", ""},
             {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"},
@@ -267,7 +217,7 @@ OrcaSession::Env OrcaSession::clientEnvironment() const {
 std::vector<std::string> OrcaSession::spoken() const {
     // 12:00:00.000000 - SPEECH OUTPUT: 'text'{'established': False}
     std::vector<std::string> said;
-    std::istringstream lines(readAll(folder_ + "/orca.log"));
+    std::istringstream lines(readAll(folder_->path() + "/orca.log"));
     const std::string mark = "SPEECH OUTPUT: '";
     std::string line;
     while (std::getline(lines, line)) {
@@ -285,6 +235,8 @@ std::vector<std::string> OrcaSession::spoken() const {
     return said;
 }
 
-void OrcaSession::key(const std::string& keys) const { run({"xdotool", "key", "--delay", "80", keys}, {{"DISPLAY", display_}}); }
+void OrcaSession::key(const std::string& keys) const {
+    runAndRead({"xdotool", "key", "--delay", "80", keys}, {{"DISPLAY", display_}});
+}
 
 }  // namespace vornakka::test

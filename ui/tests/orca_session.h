@@ -12,10 +12,13 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "desktop_session.h"
 
 namespace vornakka::test {
 
@@ -42,13 +45,15 @@ public:
 
 private:
     OrcaSession() = default;
-    pid_t spawn(const std::vector<std::string>& argv, const Env& env, const std::string& log, int keepFd = -1);
+    // Each of the session's processes ends should the test be killed.
+    void spawn(const std::vector<std::string>& argv, const Env& env, const std::string& log, int keepFd = -1,
+               std::chrono::milliseconds grace = std::chrono::milliseconds(3000));
     void stopAll();
 
-    std::string folder_;
+    std::unique_ptr<ScratchFolder> folder_;
     std::string display_;
     std::string bus_;
-    std::vector<pid_t> pids_;  // in starting order
+    std::vector<std::unique_ptr<ChildProcess>> children_;  // in starting order
 };
 
 }  // namespace vornakka::test

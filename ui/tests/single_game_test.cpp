@@ -37,7 +37,7 @@ TEST(SingleGameTest, AFolderHeldElsewhereOrWithoutAUsableLockFile) {
         EXPECT_TRUE(start.anotherGameRuns());
         // The kernel names the holder when it runs on this computer.
         EXPECT_EQ(start.elsewhere(), "as process " + std::to_string(::getpid()) + " of yours");
-        EXPECT_EQ(start.askToShowWindows(100), SingleGame::Answer::NoAnswer);
+        EXPECT_EQ(askToShowWindows(start, 100), ShowAnswer::NoAnswer);
         EXPECT_EQ(start.takeListeningSocket(), -1);
         ::close(held);
         // Nothing of the refused start lingers: the next one plays.
@@ -124,10 +124,10 @@ TEST_F(ShowRequestsTest, ALaterStartBringsTheWindowsToTheFront) {
     other.activateWindow();
     ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &other; }, 2000));
     ::setenv("XDG_ACTIVATION_TOKEN", "token-of-the-menu", 1);
-    auto asked = std::async(std::launch::async, [&] { return later.askToShowWindows(5000); });
+    auto asked = std::async(std::launch::async, [&] { return askToShowWindows(later, 5000); });
     ASSERT_TRUE(ready(asked));
     ::unsetenv("XDG_ACTIVATION_TOKEN");
-    EXPECT_EQ(asked.get(), SingleGame::Answer::Shown);
+    EXPECT_EQ(asked.get(), ShowAnswer::Shown);
     EXPECT_EQ(requests.answered(), 1);
     EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &machineWindow(); }, 2000));
 
@@ -136,9 +136,9 @@ TEST_F(ShowRequestsTest, ALaterStartBringsTheWindowsToTheFront) {
     machineWindow().openNameEntry(5);
     other.activateWindow();
     ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &other; }, 2000));
-    auto again = std::async(std::launch::async, [&] { return later.askToShowWindows(5000); });
+    auto again = std::async(std::launch::async, [&] { return askToShowWindows(later, 5000); });
     ASSERT_TRUE(ready(again));
-    EXPECT_EQ(again.get(), SingleGame::Answer::Shown);
+    EXPECT_EQ(again.get(), ShowAnswer::Shown);
     EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &game->form3(); }, 2000));
 
     // What is no request is dropped unanswered, and the game goes on.
@@ -163,9 +163,9 @@ TEST(ShowRequestsAnswer, AGameTheDesktopKeepsBackSaysSo) {
     ShowRequests requests(running.takeListeningSocket());
     SingleGame later = SingleGame::claim();
     ASSERT_TRUE(later.anotherGameRuns());
-    auto asked = std::async(std::launch::async, [&] { return later.askToShowWindows(5000); });
+    auto asked = std::async(std::launch::async, [&] { return askToShowWindows(later, 5000); });
     ASSERT_TRUE(ready(asked));
-    EXPECT_EQ(asked.get(), SingleGame::Answer::NotShown);
+    EXPECT_EQ(asked.get(), ShowAnswer::NotShown);
     EXPECT_EQ(requests.answered(), 1);
 }
 

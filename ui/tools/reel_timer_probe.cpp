@@ -17,6 +17,7 @@
 #include "Highscore/highscore.h"
 #include "Vorna/vorna.h"
 #include "quiet_players.h"
+#include "ready_for_a_spin.h"
 #include "shell/game.h"
 #include "vornakka/slot_machine.h"
 
@@ -46,8 +47,6 @@ int main(int argc, char** argv) {
     game.show();
     TForm1& window = game.form1();
     QPushButton* start = window.findChild<QPushButton*>("Button2");
-    QPushButton* collect = window.findChild<QPushButton*>("Button6");
-    QPushButton* newGame = game.form2().findChild<QPushButton*>("Button2");
 
     QElapsedTimer clockMs;
     clockMs.start();
@@ -56,12 +55,7 @@ int main(int argc, char** argv) {
 
     int ticks = 0;
     while (ticks < wanted) {
-        const MachineState& s = game.machine().state();
-        if (!window.isEnabled()) {
-            newGame->click();
-        } else if (!s.doubleClosed) {
-            collect->click();
-        }
+        tools::readyForASpin(game);
         spins.emplace_back();
         start->click();
         while (window.reelTimer().isActive()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
