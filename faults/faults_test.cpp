@@ -23,6 +23,7 @@
 #include "vornakka/failure.h"
 #include "vornakka/high_score_table.h"
 #include "vornakka/jackpot_file.h"
+#include "private_mounts.h"
 #include "scratch_folder.h"
 #include "skip_outside_ci.h"
 
@@ -78,9 +79,6 @@ std::vector<std::string> split(const std::string& text, char sep) {
 // calls on, so that order does not matter here.
 std::string preload() { return "ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=" + kShim; }
 
-bool canUseMountNamespaces() {
-    return ::geteuid() == 0 && run("unshare -m sh -c 'mount -t tmpfs -o size=16k tmpfs /mnt && echo yes' 2>/dev/null") == "yes\n";
-}
 
 // The message a failure of the given kind must carry.
 std::string messageFor(const std::string& kind) {
@@ -273,7 +271,9 @@ void expectFailedThenDoneCashOut(const std::string& out, const std::string& mess
 }
 
 TEST(SaveFaults, FullDiskUnderTheRunningMachine) {
-    if (!canUseMountNamespaces()) VORNAKKA_SKIP_OUTSIDE_CI("a tmpfs in a private mount namespace needs root (unshare -m)");
+    const std::string privateMounts = test::privateMountNamespace();
+    if (privateMounts.empty())
+        VORNAKKA_SKIP_OUTSIDE_CI("a tmpfs in a private mount namespace needs root, or sudo without a password");
     // The game folder becomes a 64 KiB tmpfs holding the two files; once the
     // machine has started, the disk is filled to the last byte, and emptied
     // again before the second cash-out.
@@ -283,7 +283,7 @@ TEST(SaveFaults, FullDiskUnderTheRunningMachine) {
     const std::string inner = "mount -t tmpfs -o size=64k tmpfs " + d + " && cp " + stash.path() + "/* " + d + " && " +
                               kDriver + " machine " + d + " --then \"dd if=/dev/zero of=" + d +
                               "/fill bs=1k 2>/dev/null; true\" --between \"rm " + d + "/fill\"";
-    const std::string out = run("unshare -m sh -c '" + inner + "' 2>&1");
+    const std::string out = run(privateMounts + " sh -c '" + inner + "' 2>&1");
     expectFailedThenDoneCashOut(out, "101|Disk full");
 }
 
@@ -292,11 +292,11 @@ TEST(SaveFaults, ReadOnlyFolderUnderTheRunningMachine) {
     seedGameFolder(dir);
     const std::string d = dir.path();
     std::string out;
-    if (canUseMountNamespaces()) {
+    if (const std::string privateMounts = test::privateMountNamespace(); !privateMounts.empty()) {
         // The folder is bind-mounted on itself and made read-only once the
         // machine has started (start-up itself opens VORNA.DAT for writing),
         // and writable again before the second cash-out.
-        out = run("unshare -m sh -c 'mount --bind " + d + " " + d + " && " + kDriver + " machine " + d +
+        out = run(privateMounts + " sh -c 'mount --bind " + d + " " + d + " && " + kDriver + " machine " + d +
                   " --then \"mount -o remount,bind,ro " + d + " " + d + "\" --between \"mount -o remount,bind,rw " + d +
                   " " + d + "\"' 2>&1");
     } else if (::geteuid() != 0) {
