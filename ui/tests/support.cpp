@@ -226,7 +226,7 @@ GameTest::~GameTest() {
 
 void GameTest::start() {
     startUpBoxes = std::make_unique<BoxAnswerer>();
-    game = std::make_unique<Game>(clock, players);
+    game = std::make_unique<Game>(clock, players, &random);
     startUpBoxes->stop();
     game->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&game->form1(), 15000));
@@ -239,7 +239,7 @@ void GameTest::waitForReels() {
 }
 
 void GameTest::spinTo(const std::function<bool(char, char, char)>& want) {
-    game->machine().randomSource().reseed(seedForSpin(state(), want));
+    random.reseed(seedForSpin(state(), want));
     click(machineWindow(), "Button2");
     ASSERT_TRUE(machineWindow().reelTimer().isActive());
     waitForReels();
