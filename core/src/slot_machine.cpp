@@ -93,6 +93,10 @@ Offer SlotMachine::offer() const {
 
 bool SlotMachine::gambleNeedsTicks() const { return s_.gambleChoice == 1 || s_.gambleChoice == 2; }
 
+std::array<char, 3> SlotMachine::faces() const {
+    return {kFaceStrip.at(s_.facePos[0]), kFaceStrip.at(s_.facePos[1]), kFaceStrip.at(s_.facePos[2])};
+}
+
 bool SlotMachine::showsJackpotLine() const {
     return firstMatchingRow(s_.shownSymbol[0], s_.shownSymbol[1], s_.shownSymbol[2]) == kJackpotRow;
 }
@@ -117,10 +121,6 @@ void SlotMachine::startUp() {
 }
 
 // ---------------------------------------------------------------- reset
-
-void SlotMachine::showFacesAtPositions() {
-    view_.showFaces(kFaceStrip.at(s_.facePos[0]), kFaceStrip.at(s_.facePos[1]), kFaceStrip.at(s_.facePos[2]));
-}
 
 void SlotMachine::resetFaces() {
     view_.showFaces(kFaceStrip.at(1), kFaceStrip.at(2), kFaceStrip.at(3));
@@ -318,14 +318,15 @@ void SlotMachine::gambleTick() {
             --s_.gambleSteps;
         }
         for (auto& pos : s_.facePos) pos = wrap(pos, kFaceStripLength);
-        showFacesAtPositions();
+        const std::array<char, 3> shown = faces();
+        view_.showFaces(shown[0], shown[1], shown[2]);
     }
     if (!s_.gambleSpinning) decideGamble();
 }
 
 void SlotMachine::decideGamble() {
     stopCues({Voitto, Kaynnistys, Lukitus, Voitonmaksu, Koss, Tuplaus, Ruplaus});
-    const char face = kFaceStrip.at(s_.facePos[1]);
+    const char face = faces()[1];
     const bool right = (face == kSmile && s_.gambleChoice == 1) || (face == kFrown && s_.gambleChoice == 2);
     if (right) {
         view_.showMessage("VOITIT " + std::to_string(mulMoney(s_.pendingWin, s_.doubleFactor)) +

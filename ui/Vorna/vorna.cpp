@@ -184,8 +184,8 @@ void TForm1::FormCreate() {
     // fresh game all the same (50 credits, bet 1, the faces at their start);
     // show that game rather than the captions the window was built with.
     showCounters(machine_->counters());
-    const MachineState& s = machine_->state();
-    showFaces(kFaceStrip.at(s.facePos[0]), kFaceStrip.at(s.facePos[1]), kFaceStrip.at(s.facePos[2]));
+    const std::array<char, 3> faces = machine_->faces();
+    showFaces(faces[0], faces[1], faces[2]);
 }
 
 // -------------------------------------------------------------- MachineView

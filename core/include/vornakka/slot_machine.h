@@ -101,6 +101,8 @@ public:
     bool gambleNeedsTicks() const;
     // True when the reels show the jackpot line.
     bool showsJackpotLine() const;
+    // The double-up column's faces at their positions, top first.
+    std::array<char, 3> faces() const;
     ShownPaytable paytable() const { return paytableAt(s_.bet); }
     Counters counters() const { return countersFor(s_); }
 
@@ -120,7 +122,6 @@ private:
     void decideGamble();
     void pressGuess(std::uint8_t choice);
     void stopCues(std::initializer_list<SoundCue> cues);
-    void showFacesAtPositions();
 
     MachineView& view_;
     SoundBank& sounds_;
