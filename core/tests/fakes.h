@@ -153,25 +153,39 @@ struct Rig {
     }
 };
 
-// Positions the reels so that the next spin lands on `line`: a trial run of
-// the machine from here tells where each reel would stop, and since a reel
-// moves the same number of places from any start, the start is shifted by
-// what it missed.
-inline void aimAt(Rig& rig, const std::string& line) {
+// Where the machine would end, from this state and generator, after `play`:
+// the machine's own rules run on a copy. The copy has money enough that no
+// loss ends its game, which would draw the reels and reset the faces anew.
+inline MachineState afterTrial(const MachineState& from, const RandomSource& random,
+                               const std::function<void(Rig&)>& play) {
     Rig trial;
-    trial.random = rig.random;
+    trial.random = random;
     trial.change([&](MachineState& s) {
-        s = rig.s();
-        s.credits = 1000;  // a lost last spin would end the game and draw the reels anew
+        s = from;
+        s.credits = 1000;
     });
-    trial.machine().pressStart();
-    trial.runSpin();
+    play(trial);
+    return trial.s();
+}
+
+inline MachineState afterSpin(const MachineState& from, const RandomSource& random) {
+    return afterTrial(from, random, [](Rig& t) {
+        t.machine().pressStart();
+        t.runSpin();
+    });
+}
+
+// Positions the reels so that the next spin lands on `line`: a reel moves the
+// same number of places from any start, so each start is shifted by what a
+// trial spin missed.
+inline void aimAt(Rig& rig, const std::string& line) {
+    const MachineState trial = afterSpin(rig.s(), rig.random);
     rig.change([&](MachineState& st) {
         for (std::size_t i = 0; i < 3; ++i) {
             const int target = static_cast<int>(kReelStrips[i].letters.find(line[i])) + 1;
             ASSERT_GT(target, 0) << line;
             if (st.held[i]) continue;
-            st.reelPos[i] = ((st.reelPos[i] - 1 + target - trial.s().reelPos[i]) % 30 + 30) % 30 + 1;
+            st.reelPos[i] = ((st.reelPos[i] - 1 + target - trial.reelPos[i]) % 30 + 30) % 30 + 1;
         }
     });
 }

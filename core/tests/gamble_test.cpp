@@ -18,11 +18,14 @@ void offer(Rig& rig, std::int32_t pending, std::int32_t factor = 1) {
     });
 }
 
-// Draws for the next double-up: where the middle face will land from here.
+// Where the middle face of the next double-up will land from here.
 char nextMiddleFace(Rig& rig) {
-    RandomSource copy(rig.random.seed());
-    const int moves = static_cast<int>(copy.random(11)) + 33 + 1;
-    return kFaceStrip.at((rig.s().facePos[1] - 1 + moves) % 11 + 1);
+    return kFaceStrip.at(testing::afterTrial(rig.s(), rig.random, [](Rig& t) {
+                             offer(t, 1);
+                             t.machine().pressDouble();
+                             t.machine().pressSmile();
+                             t.runGamble();
+                         }).facePos[1]);
 }
 
 // Seeds the machine so that the next double-up ends on the wanted face.
