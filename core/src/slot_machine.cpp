@@ -82,7 +82,6 @@ Offer SlotMachine::offer() const {
     const bool idle = s_.allStopped();
     o.changeBet = idle;
     o.spin = idle;
-    o.hold = mayHold(1);
     o.takeWin = !s_.doubleClosed;
     o.endGame = idle && !o.takeWin;
     o.guess = s_.gambleSpinning;
@@ -158,7 +157,7 @@ void SlotMachine::resetMachine() {
 // ---------------------------------------------------------------- bet, holds, spin
 
 void SlotMachine::pressBet() {
-    if (!s_.allStopped()) return;
+    if (!offer().changeBet) return;
     const std::int64_t total = std::int64_t{s_.credits} + s_.winnings;
     if (s_.bet < 5 && s_.bet < total && total > 0) {
         s_.bet = static_cast<std::int8_t>(s_.bet + 1);
@@ -179,7 +178,7 @@ void SlotMachine::pressHold(int reel) {
 }
 
 void SlotMachine::pressStart() {
-    if (!s_.allStopped()) return;
+    if (!offer().spin) return;
     view_.showMessage("");
     stopCues({Koss, Voitto, Havio});
     sounds_.play(Kaynnistys);
@@ -288,7 +287,7 @@ void SlotMachine::awardWin(std::int32_t multiplier) {
 // ---------------------------------------------------------------- double-up
 
 void SlotMachine::pressDouble() {
-    if (s_.doubleClosed) return;
+    if (!offer().doubleUp) return;
     stopCues({Voitto, Havio, Kaynnistys});
     sounds_.play(Lukitus);
     s_.doubleClosed = true;
@@ -300,7 +299,7 @@ void SlotMachine::pressDouble() {
 }
 
 void SlotMachine::pressGuess(std::uint8_t choice) {
-    if (!s_.gambleSpinning) return;
+    if (!offer().guess) return;
     stopCues({Voitto, Havio, Kaynnistys, Lukitus, Voitonmaksu, Koss, Tuplaus});
     sounds_.play(Ruplaus);
     s_.gambleChoice = choice;

@@ -40,12 +40,11 @@ struct MachineState {
     bool allStopped() const { return stopped[0] && stopped[1] && stopped[2]; }
 };
 
-// What a press of each button would do now. The buttons' descriptions read
-// it; the presses themselves check the same rules.
+// What a press of each button would do now (each LUKITSE: mayHold). The
+// buttons' descriptions read it; the presses check the same rules.
 struct Offer {
     bool changeBet = false;  // PANOS steps the bet
     bool spin = false;       // KÄYNNISTÄ starts the reels
-    bool hold = false;       // LUKITSE holds or frees its reel
     bool takeWin = false;    // VOITONMAKSU takes the win on offer,
     bool endGame = false;    // or else ends the game
     bool guess = false;      // HYMY and DEPRESSIO guess the face
@@ -53,7 +52,7 @@ struct Offer {
     std::int32_t win = 0;    // the win on offer, doubled as far as it has been
 };
 
-// One line of the paytable as the machine shows it at the present bet.
+// One line of the paytable as the machine shows it at a bet.
 struct ShownPaytableLine {
     PaytableLine line;
     std::int32_t amount = 0;
@@ -103,9 +102,9 @@ public:
     bool showsJackpotLine() const;
     // The double-up column's faces at their positions, top first.
     std::array<char, 3> faces() const;
-    ShownPaytable paytable() const { return paytableAt(s_.bet); }
     Counters counters() const { return countersFor(s_); }
 
+    // The paytable as the machine shows it at a bet.
     static ShownPaytable paytableAt(std::int32_t bet);
     static Counters countersFor(const MachineState& s);
 
