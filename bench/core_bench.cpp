@@ -3,6 +3,9 @@
 // the timer goes off, and the collect press when a win is on offer.
 #include <benchmark/benchmark.h>
 
+#include <climits>
+#include <optional>
+
 #include "vornakka/slot_machine.h"
 
 namespace {
@@ -46,20 +49,30 @@ struct Machine {
     NoJackpot jackpot;
     NoScores scores;
     NoonClock clock;
-    SlotMachine machine{view, sounds, jackpot, scores, clock};
-    Machine() { machine.startUp(); }
+    RandomSource random;
+    std::optional<SlotMachine> m{std::in_place, view, sounds, jackpot, scores, clock, random};
+    SlotMachine& machine() { return *m; }
+    Machine() { m->startUp(); }
+
+    // Goes on from the present state with the given changes, as a game
+    // resumed from them would.
+    template <class Edit>
+    void change(Edit edit) {
+        MachineState s = m->state();
+        edit(s);
+        m.emplace(view, sounds, jackpot, scores, clock, random, s);
+    }
 
     // One whole spin; returns the reel ticks it took.
     std::int64_t spin() {
-        auto& st = machine.stateForTesting();
-        if (st.credits < 10) st.credits = 1000000;  // never run out
-        machine.pressStart();
+        if (m->state().credits < 10) change([](MachineState& st) { st.credits = 1000000; });  // never run out
+        m->pressStart();
         std::int64_t ticks = 0;
         while (view.reelTimer) {
-            machine.reelTick();
+            m->reelTick();
             ++ticks;
         }
-        if (!machine.state().doubleClosed) machine.pressCollect();
+        if (!m->state().doubleClosed) m->pressCollect();
         return ticks;
     }
 };
@@ -70,7 +83,7 @@ void BM_Spin(benchmark::State& state) {
     for (auto _ : state) {
         ticks += m.spin();
     }
-    auto winnings = m.machine.state().winnings;
+    auto winnings = m.machine().state().winnings;
     benchmark::DoNotOptimize(winnings);
     state.counters["spins/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["ticks/s"] = benchmark::Counter(static_cast<double>(ticks), benchmark::Counter::kIsRate);
@@ -82,13 +95,13 @@ BENCHMARK(BM_Spin);
 // One reel tick in the middle of a spin (no end-of-spin work).
 void BM_ReelTick(benchmark::State& state) {
     Machine m;
-    m.machine.pressStart();
+    m.machine().pressStart();
+    // Counts that never run out: no tick reaches the end of the spin.
+    m.change([](MachineState& st) { st.spinCount = {INT32_MAX, INT32_MAX, INT32_MAX}; });
     for (auto _ : state) {
-        auto& st = m.machine.stateForTesting();
-        st.spinCount = {40, 40, 40};
-        m.machine.reelTick();
+        m.machine().reelTick();
     }
-    auto reelPos = m.machine.state().reelPos;
+    auto reelPos = m.machine().state().reelPos;
     benchmark::DoNotOptimize(reelPos);
 }
 BENCHMARK(BM_ReelTick);
@@ -97,17 +110,18 @@ BENCHMARK(BM_ReelTick);
 void BM_DoubleUp(benchmark::State& state) {
     Machine m;
     for (auto _ : state) {
-        auto& st = m.machine.stateForTesting();
-        st.pendingWin = 1;
-        st.doubleFactor = 1;
-        st.doubleClosed = false;
-        st.stopped = {false, false, false};
-        m.machine.pressDouble();
-        m.machine.pressSmile();
-        while (m.machine.state().gambleChoice != 3) m.machine.gambleTick();
-        if (!m.machine.state().doubleClosed) m.machine.pressCollect();
+        m.change([](MachineState& st) {
+            st.pendingWin = 1;
+            st.doubleFactor = 1;
+            st.doubleClosed = false;
+            st.stopped = {false, false, false};
+        });
+        m.machine().pressDouble();
+        m.machine().pressSmile();
+        while (m.machine().state().gambleChoice != 3) m.machine().gambleTick();
+        if (!m.machine().state().doubleClosed) m.machine().pressCollect();
     }
-    auto facePos = m.machine.state().facePos;
+    auto facePos = m.machine().state().facePos;
     benchmark::DoNotOptimize(facePos);
 }
 BENCHMARK(BM_DoubleUp);

@@ -236,8 +236,9 @@ int machine(const std::string& dir, const std::string& faultArg, const std::stri
     JackpotFile jackpot(jackpotPath);
     HighScoreTable scores(listPath);
     Noon clock;
-    SlotMachine m(view, sounds, jackpot, scores, clock);
-    std::printf("start-up: %s\n", outcomeOf([&] { m.startUp(); }).c_str());
+    RandomSource random;
+    SlotMachine started(view, sounds, jackpot, scores, clock, random);
+    std::printf("start-up: %s\n", outcomeOf([&] { started.startUp(); }).c_str());
 
     shell(then);
     // Files the command made (a filler on a full disk) are not leftovers.
@@ -251,10 +252,12 @@ int machine(const std::string& dir, const std::string& faultArg, const std::stri
         }
         return n;
     };
-    auto& st = m.stateForTesting();
+    // The game goes on with what the spins of this game brought.
+    MachineState st = started.state();
     st.winnings = 120;
     st.credits = 7;
-    st.jackpot = 777;  // what the spins of this game brought
+    st.jackpot = 777;
+    SlotMachine m(view, sounds, jackpot, scores, clock, random, st);
 
     Shim shim = Shim::find();
     if (!faultArg.empty()) {

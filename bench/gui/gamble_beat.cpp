@@ -59,7 +59,10 @@ BeatFigures gambleBeat(bool sleeps, int doubleUps) {
     std::vector<std::size_t> firstMoves;
     for (int i = 0; i < doubleUps; ++i) {
         if (!machine.state().doubleClosed) window.Button6Click();  // a won double-up: collect it
-        machine.awardWin(1);
+        while (!machine.offer().doubleUp) {  // spins until a win is on offer
+            window.Button2Click();
+            while (window.reelTimer().isActive()) window.Ropelli();
+        }
         window.Button9Click();
         settle(200 + (i * 397) % 1100);
         const int steps = machine.state().gambleSteps;

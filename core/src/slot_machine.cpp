@@ -10,10 +10,6 @@ namespace {
 
 using enum SoundCue;
 
-// The machine window's ten cues; the jackpot silences them all.
-constexpr SoundCue kMachineCues[] = {Voitto, Havio,   Kaynnistys, Lukitus, Voitonmaksu,
-                                     Koss,   Tuplaus, Ruplaus,    VYlos,   Welcome};
-
 // Above this, pendingWin x doubleFactor x 2, a win is paid at once: that is,
 // amounts of 151 and more are never offered for doubling.
 constexpr std::int64_t kAutoPayLimit = 301;
@@ -33,8 +29,18 @@ void fillSymbolColours(MachineState& s) {
 }  // namespace
 
 SlotMachine::SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore,
-                         HighScoreStore& highScores, Clock& clock)
-    : view_(view), sounds_(sounds), jackpotStore_(jackpotStore), highScores_(highScores), clock_(clock) {
+                         HighScoreStore& highScores, Clock& clock, RandomSource& random)
+    : SlotMachine(view, sounds, jackpotStore, highScores, clock, random, MachineState{}) {}
+
+SlotMachine::SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore,
+                         HighScoreStore& highScores, Clock& clock, RandomSource& random, const MachineState& start)
+    : view_(view),
+      sounds_(sounds),
+      jackpotStore_(jackpotStore),
+      highScores_(highScores),
+      clock_(clock),
+      random_(random),
+      s_(start) {
     // The colours are fixed data. Filling them here as well as at start-up
     // keeps the reels in their colours even when start-up was cut short by a
     // missing data file.
@@ -45,6 +51,15 @@ void SlotMachine::stopCues(std::initializer_list<SoundCue> cues) {
     for (SoundCue cue : cues) sounds_.stop(cue);
 }
 
+ShownPaytable SlotMachine::paytableAt(std::int32_t bet) {
+    ShownPaytable shown;
+    for (std::size_t i = 0; i < kPaytableLines.size(); ++i) {
+        const PaytableLine& line = kPaytableLines[i];
+        shown[i] = {line, bet * kPaytable[idx(line.row)].multiplier};
+    }
+    return shown;
+}
+
 Counters SlotMachine::countersFor(const MachineState& s) {
     Counters c;
     c.bet = s.bet;
@@ -52,9 +67,37 @@ Counters SlotMachine::countersFor(const MachineState& s) {
     c.winnings = s.winnings;
     c.lastWin = s.lastWin;
     c.jackpot = s.jackpot;
-    constexpr std::int32_t multipliers[8] = {20, 10, 8, 4, 2, 15, 6, 6};
-    for (int i = 0; i < 8; ++i) c.amounts[i] = s.bet * multipliers[i];
+    for (const ShownPaytableLine& shown : paytableAt(s.bet)) c.amounts[idx(shown.line.box)] = shown.amount;
     return c;
+}
+
+// ---------------------------------------------------------------- queries
+
+bool SlotMachine::mayHold(int reel) const {
+    return reel >= 1 && reel <= kReelCount && s_.allStopped() && !s_.holdBlocked && s_.lastSpinBet >= s_.bet;
+}
+
+Offer SlotMachine::offer() const {
+    Offer o;
+    const bool idle = s_.allStopped();
+    o.changeBet = idle;
+    o.spin = idle;
+    o.takeWin = !s_.doubleClosed;
+    o.endGame = idle && !o.takeWin;
+    o.guess = s_.gambleSpinning;
+    o.doubleUp = !s_.doubleClosed;
+    o.win = mulMoney(s_.pendingWin, s_.doubleFactor);
+    return o;
+}
+
+bool SlotMachine::gambleNeedsTicks() const { return s_.gambleChoice == 1 || s_.gambleChoice == 2; }
+
+std::array<char, 3> SlotMachine::faces() const {
+    return {kFaceStrip.at(s_.facePos[0]), kFaceStrip.at(s_.facePos[1]), kFaceStrip.at(s_.facePos[2])};
+}
+
+bool SlotMachine::showsJackpotLine() const {
+    return firstMatchingRow(s_.shownSymbol[0], s_.shownSymbol[1], s_.shownSymbol[2]) == kJackpotRow;
 }
 
 void SlotMachine::refreshCounters() { view_.showCounters(countersFor(s_)); }
@@ -77,10 +120,6 @@ void SlotMachine::startUp() {
 }
 
 // ---------------------------------------------------------------- reset
-
-void SlotMachine::showFacesAtPositions() {
-    view_.showFaces(kFaceStrip.at(s_.facePos[0]), kFaceStrip.at(s_.facePos[1]), kFaceStrip.at(s_.facePos[2]));
-}
 
 void SlotMachine::resetFaces() {
     view_.showFaces(kFaceStrip.at(1), kFaceStrip.at(2), kFaceStrip.at(3));
@@ -118,7 +157,7 @@ void SlotMachine::resetMachine() {
 // ---------------------------------------------------------------- bet, holds, spin
 
 void SlotMachine::pressBet() {
-    if (!s_.allStopped()) return;
+    if (!offer().changeBet) return;
     const std::int64_t total = std::int64_t{s_.credits} + s_.winnings;
     if (s_.bet < 5 && s_.bet < total && total > 0) {
         s_.bet = static_cast<std::int8_t>(s_.bet + 1);
@@ -133,13 +172,13 @@ void SlotMachine::pressHold(int reel) {
     if (reel < 1 || reel > kReelCount) return;
     stopCues({Voitto, Havio, Koss, Kaynnistys});
     sounds_.play(Lukitus);
-    if (s_.holdBlocked || s_.lastSpinBet < s_.bet) return;
+    if (!mayHold(reel)) return;
     s_.held[idx(reel)] = !s_.held[idx(reel)];
     view_.setHoldLamp(reel, s_.held[idx(reel)]);
 }
 
 void SlotMachine::pressStart() {
-    if (!s_.allStopped()) return;
+    if (!offer().spin) return;
     view_.showMessage("");
     stopCues({Koss, Voitto, Havio});
     sounds_.play(Kaynnistys);
@@ -248,7 +287,7 @@ void SlotMachine::awardWin(std::int32_t multiplier) {
 // ---------------------------------------------------------------- double-up
 
 void SlotMachine::pressDouble() {
-    if (s_.doubleClosed) return;
+    if (!offer().doubleUp) return;
     stopCues({Voitto, Havio, Kaynnistys});
     sounds_.play(Lukitus);
     s_.doubleClosed = true;
@@ -260,7 +299,7 @@ void SlotMachine::pressDouble() {
 }
 
 void SlotMachine::pressGuess(std::uint8_t choice) {
-    if (!s_.gambleSpinning) return;
+    if (!offer().guess) return;
     stopCues({Voitto, Havio, Kaynnistys, Lukitus, Voitonmaksu, Koss, Tuplaus});
     sounds_.play(Ruplaus);
     s_.gambleChoice = choice;
@@ -270,7 +309,7 @@ void SlotMachine::pressSmile() { pressGuess(1); }
 void SlotMachine::pressFrown() { pressGuess(2); }
 
 void SlotMachine::gambleTick() {
-    if (s_.gambleChoice != 1 && s_.gambleChoice != 2) return;
+    if (!gambleNeedsTicks()) return;
     if (s_.gambleSpinning) {
         if (s_.gambleSteps <= 0) {
             s_.gambleSpinning = false;
@@ -278,14 +317,15 @@ void SlotMachine::gambleTick() {
             --s_.gambleSteps;
         }
         for (auto& pos : s_.facePos) pos = wrap(pos, kFaceStripLength);
-        showFacesAtPositions();
+        const std::array<char, 3> shown = faces();
+        view_.showFaces(shown[0], shown[1], shown[2]);
     }
     if (!s_.gambleSpinning) decideGamble();
 }
 
 void SlotMachine::decideGamble() {
     stopCues({Voitto, Kaynnistys, Lukitus, Voitonmaksu, Koss, Tuplaus, Ruplaus});
-    const char face = kFaceStrip.at(s_.facePos[1]);
+    const char face = faces()[1];
     const bool right = (face == kSmile && s_.gambleChoice == 1) || (face == kFrown && s_.gambleChoice == 2);
     if (right) {
         view_.showMessage("VOITIT " + std::to_string(mulMoney(s_.pendingWin, s_.doubleFactor)) +

@@ -11,14 +11,15 @@ using Calls = std::vector<std::string>;
 TEST(Collect, AnOfferedWinGoesToWinningsAndTheMessageStays) {
     Rig rig;
     rig.startUp(2);
-    auto& st = rig.machine.stateForTesting();
-    st.pendingWin = 30;
-    st.doubleFactor = 2;
-    st.doubleClosed = false;
-    st.stopped = {false, false, false};
+    rig.change([&](MachineState& st) {
+        st.pendingWin = 30;
+        st.doubleFactor = 2;
+        st.doubleClosed = false;
+        st.stopped = {false, false, false};
+    });
     rig.view.showMessage("VOITIT 60MK. TUPLAATKO?");
     rig.sounds.take();
-    rig.machine.pressCollect();
+    rig.machine().pressCollect();
     EXPECT_EQ(rig.sounds.take(), (Calls{"stop Voitto", "stop Kaynnistys", "stop Lukitus", "stop Voitonmaksu",
                                         "stop Koss", "stop Tuplaus", "stop Ruplaus", "play VYlos"}));
     EXPECT_EQ(rig.s().winnings, 60);
@@ -31,8 +32,8 @@ TEST(Collect, AnOfferedWinGoesToWinningsAndTheMessageStays) {
     EXPECT_EQ(rig.view.highScoresOpened, 0);
 
     // The collected win pays the next bets once the credits are gone.
-    st.credits = 0;
-    rig.machine.pressStart();
+    rig.change([](MachineState& st) { st.credits = 0; });
+    rig.machine().pressStart();
     EXPECT_EQ(rig.s().winnings, 59);
 }
 
@@ -40,16 +41,17 @@ TEST(CashOut, AQualifyingScoreOpensTheNameEntryWithTheGameReset) {
     Rig rig;
     rig.jackpot.stored = 40;
     rig.startUp(3);
-    auto& st = rig.machine.stateForTesting();
-    st.winnings = 95;  // row 10 holds 10
-    st.credits = 12;
-    st.lastWin = 7;
-    st.held = {true, false, true};
+    rig.change([&](MachineState& st) {
+        st.winnings = 95;  // row 10 holds 10
+        st.credits = 12;
+        st.lastWin = 7;
+        st.held = {true, false, true};
+    });
     rig.view.setHoldLamp(1, true);
     rig.view.setHoldLamp(3, true);
     rig.sounds.take();
     rig.view.calls.clear();
-    rig.machine.pressCollect();
+    rig.machine().pressCollect();
     EXPECT_EQ(rig.sounds.take(), (Calls{"stop Voitto", "stop Havio", "stop Kaynnistys", "stop Lukitus", "play Voitonmaksu"}));
     EXPECT_EQ(rig.s().finalScore, 95);  // credits never won are not part of the score
     EXPECT_EQ(rig.jackpot.saves, (std::vector<std::int32_t>{40}));
@@ -67,7 +69,7 @@ TEST(CashOut, AQualifyingScoreOpensTheNameEntryWithTheGameReset) {
     EXPECT_EQ(rig.view.calls[rig.view.calls.size() - 2], "openNameEntry:95");
 
     // After a cash-out holds stay refused until one spin has been played.
-    rig.machine.pressHold(1);
+    rig.machine().pressHold(1);
     EXPECT_FALSE(rig.s().held[0]);
 }
 
@@ -75,7 +77,7 @@ TEST(CashOut, AScoreThatDoesNotBeatRowTenGoesStraightToTheList) {
     Rig rig;
     rig.scores.rows[9].score = 0;
     rig.startUp(4);
-    rig.machine.pressCollect();  // winnings 0, not above 0
+    rig.machine().pressCollect();  // winnings 0, not above 0
     EXPECT_TRUE(rig.view.nameEntries.empty());
     EXPECT_EQ(rig.view.highScoresOpened, 1);
     EXPECT_EQ(rig.jackpot.saves.size(), 1u);
@@ -84,30 +86,32 @@ TEST(CashOut, AScoreThatDoesNotBeatRowTenGoesStraightToTheList) {
 TEST(CashOut, AFailedSaveLeavesTheGameAsItWas) {
     Rig rig;
     rig.startUp(4);
-    auto& st = rig.machine.stateForTesting();
-    st.winnings = 300;
+    rig.change([&](MachineState& st) {
+        st.winnings = 300;
+    });
     rig.jackpot.failSave = "Disk full";
-    EXPECT_THROW(rig.machine.pressCollect(), IoError);
+    EXPECT_THROW(rig.machine().pressCollect(), IoError);
     EXPECT_EQ(rig.s().winnings, 300);
     EXPECT_TRUE(rig.view.nameEntries.empty());
     rig.jackpot.failSave.reset();
-    rig.machine.pressCollect();  // the player presses again
+    rig.machine().pressCollect();  // the player presses again
     EXPECT_EQ(rig.view.nameEntries, (std::vector<std::int32_t>{300}));
 }
 
 TEST(NewGame, HoldsAfterALosingGameOverAreAcceptedAtOnce) {
     Rig rig;
     rig.startUp(8);
-    auto& st = rig.machine.stateForTesting();
-    st.credits = 1;
+    rig.change([&](MachineState& st) {
+        st.credits = 1;
+    });
     testing::aimAt(rig, "UFB");
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     rig.runSpin();
     ASSERT_EQ(rig.view.highScoresOpened, 1);
     const char kept = rig.view.reel[0];
-    rig.machine.pressHold(1);
+    rig.machine().pressHold(1);
     EXPECT_TRUE(rig.s().held[0]);
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     rig.runSpin();
     // The held reel showed the previous game's last letter, not the new reelPos.
     EXPECT_EQ(rig.view.reel[0], kept);

@@ -2,7 +2,6 @@
 // real machine tick by tick and read back every call it made.
 #pragma once
 
-#include "vornakka/fixed_clock.h"
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fixed_clock.h"
 #include "vornakka/failure.h"
 #include "vornakka/slot_machine.h"
 
@@ -114,48 +114,80 @@ struct Rig {
     FakeJackpot jackpot;
     FakeHighScores scores;
     FixedClock clock;
-    SlotMachine machine{view, sounds, jackpot, scores, clock};
+    RandomSource random;
+    std::optional<SlotMachine> m{std::in_place, view, sounds, jackpot, scores, clock, random};
+
+    SlotMachine& machine() { return *m; }
+    // Goes on from the present state with the given changes, as a game
+    // resumed from them would.
+    void change(const std::function<void(MachineState&)>& edit) {
+        MachineState s = m->state();
+        edit(s);
+        m.emplace(view, sounds, jackpot, scores, clock, random, s);
+    }
 
     // Seeds through the clock: a seed below 86 400 000 is a time of day.
     void startUp(std::uint32_t seed = 0) {
         clock.time = {static_cast<int>(seed / 3600000), static_cast<int>(seed / 60000 % 60),
                       static_cast<int>(seed / 1000 % 60), static_cast<int>(seed % 1000)};
-        machine.startUp();
+        m->startUp();
     }
-    const MachineState& s() const { return machine.state(); }
+    const MachineState& s() const { return m->state(); }
 
     // Ticks the reel timer while the view keeps it on; returns the tick count.
     int runSpin(int limit = 1000) {
         int ticks = 0;
         while (view.reelTimer && ticks < limit) {
-            machine.reelTick();
+            m->reelTick();
             ++ticks;
         }
         return ticks;
     }
     int runGamble(int limit = 1000) {
         int ticks = 0;
-        while (machine.state().gambleChoice != 3 && ticks < limit) {
-            machine.gambleTick();
+        while (m->gambleNeedsTicks() && ticks < limit) {
+            m->gambleTick();
             ++ticks;
         }
         return ticks;
     }
 };
 
-// Positions the reels so that the next spin (with the start's draws taken
-// from the seeded generator) lands on `line`: every final offset is equally
-// reachable, so we choose the start positions to fit.
+// Where the machine would end, from this state and generator, after `play`:
+// the machine's own rules run on a copy. The copy has money enough that no
+// loss ends its game, which would draw the reels and reset the faces anew.
+inline MachineState afterTrial(const MachineState& from, const RandomSource& random,
+                               const std::function<void(Rig&)>& play) {
+    Rig trial;
+    trial.random = random;
+    trial.change([&](MachineState& s) {
+        s = from;
+        s.credits = 1000;
+    });
+    play(trial);
+    return trial.s();
+}
+
+inline MachineState afterSpin(const MachineState& from, const RandomSource& random) {
+    return afterTrial(from, random, [](Rig& t) {
+        t.machine().pressStart();
+        t.runSpin();
+    });
+}
+
+// Positions the reels so that the next spin lands on `line`: a reel moves the
+// same number of places from any start, so each start is shifted by what a
+// trial spin missed.
 inline void aimAt(Rig& rig, const std::string& line) {
-    RandomSource copy(rig.machine.randomSource().seed());
-    auto& st = rig.machine.stateForTesting();
-    for (std::size_t i = 0; i < 3; ++i) {
-        const int steps = static_cast<int>(copy.random(30)) + 30 + 1;
-        const int target = static_cast<int>(kReelStrips[i].letters.find(line[i])) + 1;
-        ASSERT_GT(target, 0) << line;
-        if (st.held[i]) continue;
-        st.reelPos[i] = ((target - 1 - steps) % 30 + 30) % 30 + 1;
-    }
+    const MachineState trial = afterSpin(rig.s(), rig.random);
+    rig.change([&](MachineState& st) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            const int target = static_cast<int>(kReelStrips[i].letters.find(line[i])) + 1;
+            ASSERT_GT(target, 0) << line;
+            if (st.held[i]) continue;
+            st.reelPos[i] = ((st.reelPos[i] - 1 + target - trial.reelPos[i]) % 30 + 30) % 30 + 1;
+        }
+    });
 }
 
 // Searches the seeds from `from` for the first whose next spin, started from
@@ -167,7 +199,7 @@ inline std::uint32_t findSeedForLine(const std::string& line, std::uint32_t from
         Rig rig;
         rig.startUp(seed);
         if (prepare) prepare(rig);
-        rig.machine.pressStart();
+        rig.machine().pressStart();
         rig.runSpin();
         const auto& shown = rig.s().shownSymbol;
         if (std::string(shown.begin(), shown.end()) == line) return seed;

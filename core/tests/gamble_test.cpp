@@ -10,18 +10,22 @@ using Calls = std::vector<std::string>;
 
 // Puts a started machine into the win offer with the given pending amount.
 void offer(Rig& rig, std::int32_t pending, std::int32_t factor = 1) {
-    auto& st = rig.machine.stateForTesting();
-    st.pendingWin = pending;
-    st.doubleFactor = factor;
-    st.doubleClosed = false;
-    st.stopped = {false, false, false};
+    rig.change([&](MachineState& st) {
+        st.pendingWin = pending;
+        st.doubleFactor = factor;
+        st.doubleClosed = false;
+        st.stopped = {false, false, false};
+    });
 }
 
-// Draws for the next double-up: where the middle face will land from here.
+// Where the middle face of the next double-up will land from here.
 char nextMiddleFace(Rig& rig) {
-    RandomSource copy(rig.machine.randomSource().seed());
-    const int moves = static_cast<int>(copy.random(11)) + 33 + 1;
-    return kFaceStrip.at((rig.s().facePos[1] - 1 + moves) % 11 + 1);
+    return kFaceStrip.at(testing::afterTrial(rig.s(), rig.random, [](Rig& t) {
+                             offer(t, 1);
+                             t.machine().pressDouble();
+                             t.machine().pressSmile();
+                             t.runGamble();
+                         }).facePos[1]);
 }
 
 // Seeds the machine so that the next double-up ends on the wanted face.
@@ -36,10 +40,10 @@ TEST(Gamble, GuessesBeforeTheDoubleOrAfterTheColumnStopDoNothing) {
     Rig rig;
     rig.startUp(1);
     rig.sounds.take();
-    rig.machine.pressSmile();
-    rig.machine.pressFrown();
-    rig.machine.pressDouble();  // nothing on offer
-    for (int i = 0; i < 5; ++i) rig.machine.gambleTick();
+    rig.machine().pressSmile();
+    rig.machine().pressFrown();
+    rig.machine().pressDouble();  // nothing on offer
+    for (int i = 0; i < 5; ++i) rig.machine().gambleTick();
     EXPECT_TRUE(rig.sounds.take().empty());
     EXPECT_EQ(rig.s().gambleChoice, 3);
     EXPECT_EQ(rig.s().facePos, (std::array<std::int32_t, 3>{1, 2, 3}));
@@ -50,7 +54,7 @@ TEST(Gamble, ARightSmileDoublesAndOffersAgain) {
     startUpForFace(rig, kSmile);
     offer(rig, 16);
     rig.sounds.take();
-    rig.machine.pressDouble();
+    rig.machine().pressDouble();
     EXPECT_EQ(rig.view.message, "TUPLAUS 32MK DEPRESSIO/HYMY");
     EXPECT_EQ(rig.sounds.take(), (Calls{"stop Voitto", "stop Havio", "stop Kaynnistys", "play Lukitus"}));
     EXPECT_TRUE(rig.s().doubleClosed);
@@ -58,13 +62,13 @@ TEST(Gamble, ARightSmileDoublesAndOffersAgain) {
     EXPECT_GE(steps, 33);
     EXPECT_LE(steps, 43);
     // The column waits for a guess.
-    rig.machine.gambleTick();
+    rig.machine().gambleTick();
     EXPECT_EQ(rig.s().facePos[0], 1);
-    rig.machine.pressCollect();  // nothing during a double-up
+    rig.machine().pressCollect();  // nothing during a double-up
     EXPECT_TRUE(rig.sounds.take().empty());
 
-    rig.machine.pressFrown();
-    rig.machine.pressSmile();  // the guess may be changed while it spins
+    rig.machine().pressFrown();
+    rig.machine().pressSmile();  // the guess may be changed while it spins
     EXPECT_EQ(rig.sounds.take(), (Calls{"stop Voitto", "stop Havio", "stop Kaynnistys", "stop Lukitus",
                                         "stop Voitonmaksu", "stop Koss", "stop Tuplaus", "play Ruplaus",
                                         "stop Voitto", "stop Havio", "stop Kaynnistys", "stop Lukitus",
@@ -76,7 +80,7 @@ TEST(Gamble, ARightSmileDoublesAndOffersAgain) {
     EXPECT_EQ(rig.s().doubleFactor, 2);
     EXPECT_EQ(rig.sounds.take(), (Calls{"stop Voitto", "stop Kaynnistys", "stop Lukitus", "stop Voitonmaksu",
                                         "stop Koss", "stop Tuplaus", "stop Ruplaus", "play Voitto"}));
-    rig.machine.pressCollect();
+    rig.machine().pressCollect();
     EXPECT_EQ(rig.s().winnings, 32);
     EXPECT_EQ(rig.s().lastWin, 32);
 }
@@ -90,8 +94,8 @@ TEST(Gamble, WrongGuessesAndTheNeutralFaceLose) {
         Rig rig;
         startUpForFace(rig, c.face);
         offer(rig, 20);
-        rig.machine.pressDouble();
-        c.smile ? rig.machine.pressSmile() : rig.machine.pressFrown();
+        rig.machine().pressDouble();
+        c.smile ? rig.machine().pressSmile() : rig.machine().pressFrown();
         rig.sounds.take();
         rig.runGamble();
         EXPECT_EQ(rig.view.faces[1], c.face);
@@ -101,7 +105,7 @@ TEST(Gamble, WrongGuessesAndTheNeutralFaceLose) {
         EXPECT_EQ(rig.s().winnings, 0);
         EXPECT_EQ(rig.sounds.calls.back(), "play Havio");
         EXPECT_EQ(rig.view.highScoresOpened, 0);  // credits remain
-        rig.machine.pressCollect();  // idle now: this is a cash-out, not a collect
+        rig.machine().pressCollect();  // idle now: this is a cash-out, not a collect
         EXPECT_EQ(rig.view.highScoresOpened + static_cast<int>(rig.view.nameEntries.size()), 1);
     }
 }
@@ -111,19 +115,19 @@ TEST(Gamble, TheColumnCarriesOverAndThirtyThreeStepsEndOnJ) {
     for (std::uint32_t seed = 0;; ++seed) {
         Rig rig;
         rig.startUp(seed);
-        RandomSource copy(rig.machine.randomSource().seed());
+        RandomSource copy(rig.random.seed());
         if (copy.random(11) != 0) continue;
         offer(rig, 10);
-        rig.machine.pressDouble();
+        rig.machine().pressDouble();
         ASSERT_EQ(rig.s().gambleSteps, 33);
-        rig.machine.pressFrown();
+        rig.machine().pressFrown();
         EXPECT_EQ(rig.runGamble(), 34);
         EXPECT_EQ(rig.s().facePos, (std::array<std::int32_t, 3>{2, 3, 4}));
         EXPECT_EQ(rig.view.faces[1], 'J');
         // The next double-up starts from where this one stopped.
         offer(rig, 10);
-        rig.machine.pressDouble();
-        rig.machine.pressSmile();
+        rig.machine().pressDouble();
+        rig.machine().pressSmile();
         const int moves = rig.s().gambleSteps + 1;
         rig.runGamble();
         EXPECT_EQ(rig.s().facePos[1], (3 - 1 + moves) % 11 + 1);
@@ -148,11 +152,11 @@ TEST(Gamble, RightGuessesReachingOneFiftyOneArePaidAutomatically) {
             const char face = nextMiddleFace(rig);
             if (face == kNeutral) {
                 // Re-aim: a neutral face loses either way, so take another seed.
-                rig.machine.randomSource().reseed(rig.machine.randomSource().seed() + 1);
+                rig.random.reseed(rig.random.seed() + 1);
                 continue;
             }
-            rig.machine.pressDouble();
-            face == kSmile ? rig.machine.pressSmile() : rig.machine.pressFrown();
+            rig.machine().pressDouble();
+            face == kSmile ? rig.machine().pressSmile() : rig.machine().pressFrown();
             rig.sounds.take();
             rig.runGamble();
             if (rig.s().doubleClosed) break;
@@ -177,12 +181,13 @@ TEST(Gamble, ALostDoubleWithNoMoneyLeftEndsTheGame) {
     Rig rig;
     rig.jackpot.stored = 60;
     startUpForFace(rig, kFrown);
-    auto& st = rig.machine.stateForTesting();
-    st.credits = 0;
-    st.winnings = 0;
+    rig.change([&](MachineState& st) {
+        st.credits = 0;
+        st.winnings = 0;
+    });
     offer(rig, 8);
-    rig.machine.pressDouble();
-    rig.machine.pressSmile();
+    rig.machine().pressDouble();
+    rig.machine().pressSmile();
     rig.runGamble();
     EXPECT_EQ(rig.jackpot.saves, (std::vector<std::int32_t>{60}));
     EXPECT_EQ(rig.view.highScoresOpened, 1);
@@ -193,16 +198,17 @@ TEST(Gamble, ALostDoubleWithNoMoneyLeftEndsTheGame) {
     // With the save failing, the decision is taken again on the next tick.
     Rig failing;
     startUpForFace(failing, kFrown);
-    auto& fs = failing.machine.stateForTesting();
-    fs.credits = 0;
+    failing.change([&](MachineState& fs) {
+        fs.credits = 0;
+    });
     offer(failing, 8);
-    failing.machine.pressDouble();
-    failing.machine.pressSmile();
+    failing.machine().pressDouble();
+    failing.machine().pressSmile();
     failing.jackpot.failSave = "Disk full";
     EXPECT_THROW(failing.runGamble(), IoError);
     EXPECT_EQ(failing.view.highScoresOpened, 0);
     failing.jackpot.failSave.reset();
-    failing.machine.gambleTick();
+    failing.machine().gambleTick();
     EXPECT_EQ(failing.jackpot.saves.size(), 1u);
     EXPECT_EQ(failing.view.highScoresOpened, 1);
     EXPECT_EQ(failing.s().gambleChoice, 3);

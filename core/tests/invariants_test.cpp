@@ -20,23 +20,23 @@ TEST(Invariants, HoldThroughARandomSession) {
         const std::uint32_t pick = dice.random(100);
         const std::string what = std::to_string(step) + " pick " + std::to_string(pick);
         if (pick < 40) {
-            if (rig.view.reelTimer) rig.machine.reelTick();
+            if (rig.view.reelTimer) rig.machine().reelTick();
         } else if (pick < 60) {
-            rig.machine.gambleTick();
+            rig.machine().gambleTick();
         } else if (pick < 66) {
-            rig.machine.pressStart();
+            rig.machine().pressStart();
         } else if (pick < 70) {
-            rig.machine.pressBet();
+            rig.machine().pressBet();
         } else if (pick < 76) {
-            rig.machine.pressHold(static_cast<int>(dice.random(3)) + 1);
+            rig.machine().pressHold(static_cast<int>(dice.random(3)) + 1);
         } else if (pick < 80) {
-            rig.machine.pressCollect();
+            rig.machine().pressCollect();
         } else if (pick < 88) {
-            rig.machine.pressDouble();
+            rig.machine().pressDouble();
         } else if (pick < 94) {
-            rig.machine.pressSmile();
+            rig.machine().pressSmile();
         } else {
-            rig.machine.pressFrown();
+            rig.machine().pressFrown();
         }
         spins += s.lastSpinBet != 0 && rig.view.reelTimer;
         gambles += s.gambleSpinning;

@@ -13,9 +13,9 @@ using Calls = std::vector<std::string>;
 TEST(Paytable, AWinIsOfferedWithItsSoundsAndMessage) {
     Rig rig;
     rig.startUp(99);
-    rig.machine.pressBet();  // bet 2
+    rig.machine().pressBet();  // bet 2
     testing::aimAt(rig, "CCC");
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     rig.sounds.take();
     rig.view.calls.clear();
     rig.runSpin();
@@ -30,9 +30,9 @@ TEST(Paytable, AWinIsOfferedWithItsSoundsAndMessage) {
     EXPECT_EQ(rig.s().jackpot, 0);
     EXPECT_TRUE(rig.s().holdBlocked);
     // Only collect and double act now.
-    rig.machine.pressStart();
-    rig.machine.pressBet();
-    rig.machine.pressHold(1);
+    rig.machine().pressStart();
+    rig.machine().pressBet();
+    rig.machine().pressHold(1);
     EXPECT_TRUE(rig.sounds.take().empty());
     // The tail of the spin: counters, lamps off, timer off, after the win.
     const auto& c = rig.view.calls;
@@ -52,10 +52,10 @@ TEST(Paytable, EveryRowPaysItsMultiple) {
     for (const auto& c : cases) {
         Rig rig;
         rig.startUp(1000);
-        rig.machine.pressBet();
-        rig.machine.pressBet();
+        rig.machine().pressBet();
+        rig.machine().pressBet();
         testing::aimAt(rig, c.line);
-        rig.machine.pressStart();
+        rig.machine().pressStart();
         rig.runSpin();
         ASSERT_EQ(std::string(rig.s().shownSymbol.begin(), rig.s().shownSymbol.end()), c.line);
         if (c.amountAtBet3 == 0) {
@@ -72,9 +72,9 @@ TEST(Paytable, EveryRowPaysItsMultiple) {
 TEST(Paytable, AAAAtBetFiveIsOfferedNotPaid) {
     Rig rig;
     rig.startUp(5);
-    for (int i = 0; i < 4; ++i) rig.machine.pressBet();
+    for (int i = 0; i < 4; ++i) rig.machine().pressBet();
     testing::aimAt(rig, "AAA");
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     rig.runSpin();
     EXPECT_EQ(rig.s().pendingWin, 100);
     EXPECT_FALSE(rig.s().doubleClosed);
@@ -85,9 +85,9 @@ TEST(Jackpot, SixSixSixAtBetFivePaysAutomatically) {
     Rig rig;
     rig.jackpot.stored = 998;  // the start adds 5: 1003
     rig.startUp(31);
-    for (int i = 0; i < 4; ++i) rig.machine.pressBet();
+    for (int i = 0; i < 4; ++i) rig.machine().pressBet();
     testing::aimAt(rig, "666");
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     ASSERT_EQ(rig.s().jackpot, 1003);
     rig.sounds.take();
     rig.runSpin();
@@ -111,7 +111,7 @@ TEST(Jackpot, SixSixSixAtBetOneWithEmptyJackpotOffersOne) {
     rig.jackpot.stored = 0;
     rig.startUp(77);
     testing::aimAt(rig, "666");
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     rig.runSpin();
     EXPECT_EQ(rig.s().pendingWin, 1);
     EXPECT_FALSE(rig.s().doubleClosed);
@@ -125,16 +125,17 @@ TEST(Jackpot, SumsSaturateInsteadOfOverflowing) {
     rig.jackpot.stored = std::numeric_limits<std::int32_t>::max();
     rig.startUp(3);
     testing::aimAt(rig, "UUU");
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     EXPECT_EQ(rig.s().jackpot, std::numeric_limits<std::int32_t>::max());
     rig.runSpin();
 
     // A jackpot of the largest int32 won at bet 1 lands in winnings that are
     // already large: they stop at the limit.
-    auto& st = rig.machine.stateForTesting();
-    st.winnings = std::numeric_limits<std::int32_t>::max() - 10;
+    rig.change([&](MachineState& st) {
+        st.winnings = std::numeric_limits<std::int32_t>::max() - 10;
+    });
     testing::aimAt(rig, "666");
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     rig.runSpin();
     EXPECT_EQ(rig.s().winnings, std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(rig.s().jackpot, 0);
@@ -144,10 +145,11 @@ TEST(GameOver, ALosingLastSpinSavesTheJackpotAndOpensTheList) {
     Rig rig;
     rig.jackpot.stored = 500;
     rig.startUp(8);
-    auto& st = rig.machine.stateForTesting();
-    st.credits = 1;
+    rig.change([&](MachineState& st) {
+        st.credits = 1;
+    });
     testing::aimAt(rig, "UUU");
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     rig.view.calls.clear();
     rig.runSpin();
     EXPECT_EQ(rig.jackpot.saves, (std::vector<std::int32_t>{501}));
@@ -163,21 +165,22 @@ TEST(GameOver, ALosingLastSpinSavesTheJackpotAndOpensTheList) {
 TEST(GameOver, AFailedSaveIsRetriedByTheNextTick) {
     Rig rig;
     rig.startUp(8);
-    auto& st = rig.machine.stateForTesting();
-    st.credits = 1;
+    rig.change([&](MachineState& st) {
+        st.credits = 1;
+    });
     testing::aimAt(rig, "UUU");
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     rig.jackpot.failSave = "File access denied";
     int ticks = 0;
     EXPECT_THROW(
         {
-            while (ticks++ < 100) rig.machine.reelTick();
+            while (ticks++ < 100) rig.machine().reelTick();
         },
         IoError);
     EXPECT_TRUE(rig.view.reelTimer);  // the spin never finished
     EXPECT_EQ(rig.view.highScoresOpened, 0);
     rig.jackpot.failSave.reset();
-    rig.machine.reelTick();
+    rig.machine().reelTick();
     EXPECT_EQ(rig.jackpot.saves.size(), 1u);
     EXPECT_EQ(rig.view.highScoresOpened, 1);
     EXPECT_FALSE(rig.view.reelTimer);

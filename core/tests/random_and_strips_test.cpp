@@ -77,7 +77,7 @@ TEST(StartUp, SeedsLoadsResetsAndShowsTheBestEntry) {
     rig.jackpot.stored = 777;
     rig.scores.rows[0] = {"Zadiz", 120};
     rig.clock.time = {0, 0, 0, 0};
-    rig.machine.startUp();
+    rig.machine().startUp();
 
     EXPECT_EQ(rig.sounds.calls, (std::vector<std::string>{"play Welcome"}));
     EXPECT_EQ(rig.view.message, "Paras: Zadiz 120 mk");
@@ -103,7 +103,7 @@ TEST(StartUp, SeedsLoadsResetsAndShowsTheBestEntry) {
     // The same time of day gives the same reels.
     testing::Rig again;
     again.clock.time = {0, 0, 0, 0};
-    again.machine.startUp();
+    again.machine().startUp();
     EXPECT_EQ(again.s().reelPos, rig.s().reelPos);
 }
 
@@ -111,20 +111,20 @@ TEST(StartUp, AMissingFileStopsAtThatStepWithColoursStillKnown) {
     testing::Rig rig;
     rig.scores.failLoad = "File not found";
     rig.jackpot.stored = 42;
-    EXPECT_THROW(rig.machine.startUp(), IoError);
+    EXPECT_THROW(rig.machine().startUp(), IoError);
     EXPECT_EQ(rig.s().jackpot, 42);  // loaded before the list failed
     EXPECT_EQ(rig.view.calls, std::vector<std::string>{});  // nothing reset, nothing shown
     EXPECT_TRUE(rig.s().allStopped());
     // The machine is still playable: colours are known even though start-up
     // never reached the step that computes them.
     EXPECT_EQ(rig.s().symbolColour[0][0], symbolColourOf('C'));
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     rig.runSpin();
     for (int r = 0; r < 3; ++r) EXPECT_EQ(rig.view.reelColour[r], symbolColourOf(rig.view.reel[r]));
 
     testing::Rig noJackpot;
     noJackpot.jackpot.failLoad = "File not found";
-    EXPECT_THROW(noJackpot.machine.startUp(), IoError);
+    EXPECT_THROW(noJackpot.machine().startUp(), IoError);
     EXPECT_EQ(noJackpot.scores.loads, 0);
 }
 

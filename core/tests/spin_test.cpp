@@ -24,7 +24,7 @@ TEST(Spin, AWholeSpinTickByTick) {
 
     rig.sounds.take();
     rig.view.calls.clear();
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     EXPECT_EQ(rig.sounds.take(), (Calls{"stop Koss", "stop Voitto", "stop Havio", "play Kaynnistys"}));
     EXPECT_EQ(rig.view.calls, (Calls{"message:", "counters", "timer=on"}));
     EXPECT_EQ(rig.s().credits, 49);
@@ -33,16 +33,16 @@ TEST(Spin, AWholeSpinTickByTick) {
     EXPECT_FALSE(rig.s().holdBlocked);
 
     // Presses during the spin are ignored without a sound.
-    rig.machine.pressBet();
-    rig.machine.pressHold(1);
-    rig.machine.pressStart();
-    rig.machine.pressCollect();
+    rig.machine().pressBet();
+    rig.machine().pressHold(1);
+    rig.machine().pressStart();
+    rig.machine().pressCollect();
     EXPECT_TRUE(rig.sounds.take().empty());
     EXPECT_EQ(rig.s().bet, 1);
 
     // Every tick moves each moving reel one step and shows it in its colour.
     rig.view.calls.clear();
-    rig.machine.reelTick();
+    rig.machine().reelTick();
     EXPECT_EQ(rig.view.calls, (Calls{std::string("reel1=") + kReelStrips[0].at(wrapPos(start[0] + 1)),
                                      std::string("reel2=") + kReelStrips[1].at(wrapPos(start[1] + 1)),
                                      std::string("reel3=") + kReelStrips[2].at(wrapPos(start[2] + 1))}));
@@ -64,7 +64,7 @@ TEST(Spin, HeldReelsKeepTheirLetterAndHoldsFollowTheBlockRules) {
     for (;; ++seed) {
         Rig probe;
         probe.startUp(seed);
-        probe.machine.pressStart();
+        probe.machine().pressStart();
         probe.runSpin();
         if (probe.s().doubleClosed && probe.s().allStopped() && probe.s().winnings == 0) break;
     }
@@ -72,35 +72,35 @@ TEST(Spin, HeldReelsKeepTheirLetterAndHoldsFollowTheBlockRules) {
 
     // After start-up holds are blocked: the press sounds but changes nothing.
     rig.sounds.take();
-    rig.machine.pressHold(2);
+    rig.machine().pressHold(2);
     EXPECT_EQ(rig.sounds.take(), (Calls{"stop Voitto", "stop Havio", "stop Koss", "stop Kaynnistys", "play Lukitus"}));
     EXPECT_FALSE(rig.s().held[1]);
     EXPECT_FALSE(rig.view.lamp[1]);
 
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     rig.runSpin();
     ASSERT_FALSE(rig.s().holdBlocked);  // a losing spin without holds allows them
 
     // A hold toggles the lamp at once; a second press releases it.
-    rig.machine.pressHold(2);
+    rig.machine().pressHold(2);
     EXPECT_TRUE(rig.s().held[1]);
     EXPECT_TRUE(rig.view.lamp[1]);
-    rig.machine.pressHold(2);
+    rig.machine().pressHold(2);
     EXPECT_FALSE(rig.view.lamp[1]);
-    rig.machine.pressHold(2);
+    rig.machine().pressHold(2);
 
     // Raising the bet above the last spin's bet refuses new holds, but the
     // one already set stays.
-    rig.machine.pressBet();
+    rig.machine().pressBet();
     ASSERT_EQ(rig.s().bet, 2);
-    rig.machine.pressHold(3);
+    rig.machine().pressHold(3);
     EXPECT_FALSE(rig.s().held[2]);
     EXPECT_TRUE(rig.s().held[1]);
 
     const char kept = rig.view.reel[1];
     const int keptPos = rig.s().reelPos[1];
     rig.view.calls.clear();
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     rig.runSpin();
     EXPECT_EQ(rig.view.reel[1], kept);
     EXPECT_EQ(rig.s().reelPos[1], keptPos);
@@ -117,16 +117,16 @@ TEST(Spin, AllThreeHeldEndsOnTheFirstTick) {
     for (;; ++seed) {
         Rig probe;
         probe.startUp(seed);
-        probe.machine.pressStart();
+        probe.machine().pressStart();
         probe.runSpin();
         if (probe.s().doubleClosed && probe.s().allStopped() && !probe.s().holdBlocked) break;
     }
     rig.startUp(seed);
-    rig.machine.pressStart();
+    rig.machine().pressStart();
     rig.runSpin();
     const auto before = rig.s().shownSymbol;
-    for (int r = 1; r <= 3; ++r) rig.machine.pressHold(r);
-    rig.machine.pressStart();
+    for (int r = 1; r <= 3; ++r) rig.machine().pressHold(r);
+    rig.machine().pressStart();
     EXPECT_EQ(rig.runSpin(), 1);
     EXPECT_EQ(rig.s().shownSymbol, before);
 }
@@ -136,12 +136,12 @@ TEST(Bet, CyclesAndNeverExceedsTheMoney) {
     rig.startUp(1);
     std::vector<int> seen;
     for (int i = 0; i < 6; ++i) {
-        rig.machine.pressBet();
+        rig.machine().pressBet();
         seen.push_back(rig.s().bet);
     }
     EXPECT_EQ(seen, (std::vector<int>{2, 3, 4, 5, 1, 2}));
-    rig.machine.pressBet();
-    rig.machine.pressBet();  // 4
+    rig.machine().pressBet();
+    rig.machine().pressBet();  // 4
     EXPECT_EQ(rig.view.counters.bet, 4);
     const std::int32_t amounts[8] = {80, 40, 32, 16, 8, 60, 24, 24};
     for (int i = 0; i < 8; ++i) EXPECT_EQ(rig.view.counters.amounts[i], amounts[i]);
@@ -150,14 +150,25 @@ TEST(Bet, CyclesAndNeverExceedsTheMoney) {
 TEST(Bet, TheLastMoneyIsBetWholeFromCreditsThenWinnings) {
     Rig rig;
     rig.startUp(7);
-    auto& st = rig.machine.stateForTesting();
+    // The machine idle again with the given money and bet.
+    const auto idleWith = [&rig](std::int32_t credits, std::int32_t winnings, std::int8_t bet) {
+        rig.change([&](MachineState& st) {
+            st.stopped = {true, true, true};
+            st.doubleClosed = true;
+            st.credits = credits;
+            st.winnings = winnings;
+            st.bet = bet;
+        });
+    };
 
     // Credits 0, winnings 3, bet 5: the start bets the 3.
-    st.credits = 0;
-    st.winnings = 3;
-    st.bet = 5;
-    st.jackpot = 10;
-    rig.machine.pressStart();
+    rig.change([](MachineState& st) {
+        st.credits = 0;
+        st.winnings = 3;
+        st.bet = 5;
+        st.jackpot = 10;
+    });
+    rig.machine().pressStart();
     EXPECT_EQ(rig.s().bet, 3);
     EXPECT_EQ(rig.s().lastSpinBet, 5);
     EXPECT_EQ(rig.s().credits, 0);
@@ -167,35 +178,28 @@ TEST(Bet, TheLastMoneyIsBetWholeFromCreditsThenWinnings) {
     rig.runSpin();
 
     // Credits 2, winnings 10, bet 4: the credits go first, winnings pay the rest.
-    st.stopped = {true, true, true};
-    st.doubleClosed = true;
-    st.credits = 2;
-    st.winnings = 10;
-    st.bet = 4;
-    rig.machine.pressStart();
+    idleWith(2, 10, 4);
+    rig.machine().pressStart();
     EXPECT_EQ(rig.s().credits, 0);
     EXPECT_EQ(rig.s().winnings, 8);
 
     // With 2 in all the bet cycles 1, 2, 1.
     rig.runSpin();
-    st.stopped = {true, true, true};
-    st.doubleClosed = true;
-    st.credits = 2;
-    st.winnings = 0;
-    st.bet = 1;
-    rig.machine.pressBet();
+    idleWith(2, 0, 1);
+    rig.machine().pressBet();
     EXPECT_EQ(rig.s().bet, 2);
-    rig.machine.pressBet();
+    rig.machine().pressBet();
     EXPECT_EQ(rig.s().bet, 1);
 }
 
 TEST(Bet, ReelPositionThirtyStepsToOne) {
     Rig rig;
     rig.startUp(0);
-    auto& st = rig.machine.stateForTesting();
-    st.reelPos = {30, 30, 30};
-    rig.machine.pressStart();
-    rig.machine.reelTick();
+    rig.change([&](MachineState& st) {
+        st.reelPos = {30, 30, 30};
+    });
+    rig.machine().pressStart();
+    rig.machine().reelTick();
     EXPECT_EQ(rig.s().reelPos, (std::array<std::int32_t, 3>{1, 1, 1}));
     EXPECT_EQ(rig.view.reel[0], 'C');
 }

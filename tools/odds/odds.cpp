@@ -14,9 +14,8 @@ std::size_t at(int oneBased) { return static_cast<std::size_t>(oneBased - 1); }
 // Puts the machine back to idle with plenty of money, whatever the last spin
 // or gamble left behind.
 void settle(QuietMachine& q) {
-    if (!q.machine.state().doubleClosed) q.machine.pressCollect();
-    auto& st = q.machine.stateForTesting();
-    if (st.credits < 1000) st.credits = 1000000;
+    if (!q.machine().state().doubleClosed) q.machine().pressCollect();
+    if (q.machine().state().credits < 1000) q.change([](MachineState& st) { st.credits = 1000000; });
 }
 
 }  // namespace
@@ -88,16 +87,16 @@ ReelMoves measureReelMoves() {
     for (int start = 1; start <= kStripLength; ++start) {
         for (int n = 30; n <= 59; ++n) {
             settle(q);
-            q.machine.stateForTesting().reelPos = {start, start, start};
-            q.machine.pressStart();
-            q.machine.stateForTesting().spinCount = {n, n, n};
+            q.change([&](MachineState& st) { st.reelPos = {start, start, start}; });
+            q.machine().pressStart();
+            q.change([&](MachineState& st) { st.spinCount = {n, n, n}; });
             int ticks = 0;
             while (q.view.reelTimer && ticks < 1000) {
-                q.machine.reelTick();
+                q.machine().reelTick();
                 ++ticks;
             }
             for (std::size_t r = 0; r < kReelCount; ++r) {
-                out.finals[r][at(start)][static_cast<std::size_t>(n - 30)] = q.machine.state().reelPos[r];
+                out.finals[r][at(start)][static_cast<std::size_t>(n - 30)] = q.machine().state().reelPos[r];
                 out.ticks[r][at(start)][static_cast<std::size_t>(n - 30)] = ticks;
             }
         }
@@ -113,30 +112,31 @@ GambleOdds measureGambleOdds() {
         for (int start = 1; start <= kFaceStripLength; ++start) {
             for (int k = 0; k < kFaceStripLength; ++k) {
                 settle(q);
-                auto& st = q.machine.stateForTesting();
                 // A win of 1 on offer, the middle face at `start`.
-                st.pendingWin = 1;
-                st.doubleFactor = 1;
-                st.doubleClosed = false;
-                st.stopped = {false, false, false};
-                st.facePos = {(start + 9) % 11 + 1, start, start % 11 + 1};
+                q.change([&](MachineState& st) {
+                    st.pendingWin = 1;
+                    st.doubleFactor = 1;
+                    st.doubleClosed = false;
+                    st.stopped = {false, false, false};
+                    st.facePos = {(start + 9) % 11 + 1, start, start % 11 + 1};
+                });
                 q.view.lostGamble = false;
-                q.machine.pressDouble();
-                q.machine.stateForTesting().gambleSteps = 33 + k;
+                q.machine().pressDouble();
+                q.change([&](MachineState& st) { st.gambleSteps = 33 + k; });
                 if (guess == 0) {
-                    q.machine.pressSmile();
+                    q.machine().pressSmile();
                 } else {
-                    q.machine.pressFrown();
+                    q.machine().pressFrown();
                 }
                 int ticks = 0;
-                while (q.machine.state().gambleChoice != 3 && ticks < 1000) {
-                    q.machine.gambleTick();
+                while (q.machine().state().gambleChoice != 3 && ticks < 1000) {
+                    q.machine().gambleTick();
                     ++ticks;
                 }
-                const bool won = !q.machine.state().doubleClosed;
+                const bool won = !q.machine().state().doubleClosed;
                 if (won == q.view.lostGamble) throw std::logic_error("gamble neither won nor lost");
                 out.wins[static_cast<std::size_t>(guess)][at(start)] += won ? 1 : 0;
-                out.middle[at(start)][static_cast<std::size_t>(k)] = q.machine.state().facePos[1];
+                out.middle[at(start)][static_cast<std::size_t>(k)] = q.machine().state().facePos[1];
                 out.moves[at(start)][static_cast<std::size_t>(k)] = ticks;
             }
         }

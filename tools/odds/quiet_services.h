@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "vornakka/slot_machine.h"
@@ -78,11 +79,21 @@ struct QuietMachine {
     QuietJackpot jackpot;
     QuietHighScores scores;
     SeedClock clock;
-    SlotMachine machine{view, sounds, jackpot, scores, clock};
+    RandomSource random;
+    std::optional<SlotMachine> m{std::in_place, view, sounds, jackpot, scores, clock, random};
 
+    SlotMachine& machine() { return *m; }
     void startUp(std::uint32_t seed) {
         clock.seed = seed % 86400000u;
-        machine.startUp();
+        m->startUp();
+    }
+    // Goes on from the present state with the given changes, as a game
+    // resumed from them would.
+    template <class Edit>
+    void change(Edit edit) {
+        MachineState s = m->state();
+        edit(s);
+        m.emplace(view, sounds, jackpot, scores, clock, random, s);
     }
 };
 

@@ -13,7 +13,7 @@ std::size_t u(std::int64_t v) { return static_cast<std::size_t>(v); }
 
 // Doubles the win on offer until it is lost or paid, recording each gamble.
 void gambleAway(QuietMachine& q, SimulationResult& r) {
-    SlotMachine& m = q.machine;
+    SlotMachine& m = q.machine();
     while (!m.state().doubleClosed) {
         const int guess = static_cast<int>((r.gambles[0] + r.gambles[1]) % 2);
         const int startMiddle = m.state().facePos[1];
@@ -51,11 +51,14 @@ SimulationResult simulate(std::uint64_t spins, std::uint32_t seed) {
     SimulationResult r;
     QuietMachine q;
     q.startUp(seed);
-    SlotMachine& m = q.machine;
     for (std::uint64_t i = 0; i < spins; ++i) {
-        auto& st = m.stateForTesting();
-        if (st.credits < 1000) st.credits = 1000000;
-        if (st.winnings > 1000000000) st.winnings = 0;
+        if (q.machine().state().credits < 1000 || q.machine().state().winnings > 1000000000) {
+            q.change([](MachineState& st) {
+                if (st.credits < 1000) st.credits = 1000000;
+                if (st.winnings > 1000000000) st.winnings = 0;
+            });
+        }
+        SlotMachine& m = q.machine();
         const int bet = static_cast<int>(i % 5) + 1;
         for (int press = 0; press < 5 && m.state().bet != bet; ++press) m.pressBet();
 

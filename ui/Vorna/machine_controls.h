@@ -1,5 +1,5 @@
-// The machine window's controls, one row each, and the sound players it
-// opens.
+// The machine window's controls, one row each. (The ten sound players it
+// opens are kMachineCues in services.h.)
 #pragma once
 
 #include <optional>
@@ -124,11 +124,5 @@ const Control kControls[] = {
     {"Button9",  Kind::Button, 368, 440, 97, 49, "TUPLAUS", kButtonFont, kText, kClear, L, false},
 };
 // clang-format on
-
-// The window's ten players, opened in this order while it is built.
-constexpr SoundCue kMachineCues[] = {SoundCue::Voitto, SoundCue::Havio,       SoundCue::Kaynnistys,
-                                     SoundCue::Lukitus, SoundCue::Voitonmaksu, SoundCue::Koss,
-                                     SoundCue::Tuplaus, SoundCue::Ruplaus,     SoundCue::VYlos,
-                                     SoundCue::Welcome};
 
 }  // namespace vornakka::machine_window

@@ -4,18 +4,12 @@
 #include <iterator>
 
 #include "common/controls.h"
-#include "vornakka/money.h"
 #include "vornakka/slot_machine.h"
 #include "vornakka/strips.h"
 
 namespace vornakka {
 
 namespace {
-
-// The paytable's display rows as lines: the left pattern, then the right
-// one where it pays the same ("-" any symbol, "*" the star).
-const char* const kPaytableLines[8] = {"AAA", "BBB", "EEE tai EE*", "CCC", "FFF tai FF*",
-                                      "GGG tai GG*", "CC- tai C-D", "C-- tai --D"};
 
 // Controls a screen reader passes over: the counters' captions, which the
 // counters say with their numbers, the paytable's pattern pieces, which the
@@ -35,13 +29,11 @@ struct Counter {
 const Counter kCounters[] = {
     {"Pano", "PANOS"}, {"Rahat", "PELIT"}, {"Voitto", "VOITOT"}, {"ViimVoit", "VIIM. VOITTO"}, {"JackPot", "MORVAKKA"}};
 
-// The amount boxes of the paytable's display rows, top down.
-const char* const kPaytableBoxes[8] = {"Voit1", "Voit2", "Voit6", "Voit3", "Voit7", "Voit8", "Voit4", "Voit5"};
-
-// Counters::amounts runs in the order of the paytable rows 1, 2, 3, 4, 6, 8,
-// 10, 12, which is the order of the boxes Voit1 .. Voit8.
-std::int32_t amountOf(const Counters& c, const char* box) {
-    return c.amounts[static_cast<std::size_t>(box[4] - '1')];
+// A paytable row's pattern as the player reads it: "-" any symbol.
+QString patternSaid(int row) {
+    QString said;
+    for (char c : kPaytable[static_cast<std::size_t>(row - 1)].pattern) said += QLatin1Char(c == '?' ? '-' : c);
+    return said;
 }
 
 std::int32_t valueOf(const Counters& c, std::size_t counter) {
@@ -72,7 +64,7 @@ MachineSpeech::MachineSpeech(QWidget* window, const std::array<QPushButton*, 9>&
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         ButtonSpeech speech;
         speech.description = [this, i] {
-            return machine_ != nullptr ? buttonDescription(i, machine_->state()) : QString();
+            return machine_ != nullptr ? buttonDescription(i, *machine_) : QString();
         };
         if (i >= 2 && i <= 4) {
             const std::size_t reel = i - 2;
@@ -89,34 +81,34 @@ QString MachineSpeech::counterName(const char* caption, std::int32_t value) {
     return QStringLiteral("%1 %2").arg(QString::fromUtf8(caption)).arg(value);
 }
 
-QString MachineSpeech::paytableRowName(std::size_t row, std::int32_t amount) {
-    return QStringLiteral("%1 %2").arg(QString::fromLatin1(kPaytableLines[row])).arg(amount);
+QString MachineSpeech::paytableLineName(const ShownPaytableLine& shown) {
+    QString line = patternSaid(shown.line.row);
+    if (shown.line.alsoRow != 0) line += QStringLiteral(" tai ") + patternSaid(shown.line.alsoRow);
+    return QStringLiteral("%1 %2").arg(line).arg(shown.amount);
 }
 
-QString MachineSpeech::buttonDescription(std::size_t button, const MachineState& s) {
-    const bool idle = s.allStopped();
-    const bool offer = !s.doubleClosed;
-    const std::int32_t win = mulMoney(s.pendingWin, s.doubleFactor);
+QString MachineSpeech::buttonDescription(std::size_t button, const SlotMachine& machine) {
+    const Offer o = machine.offer();
+    const MachineState& s = machine.state();
     switch (button) {
         case 0:
-            return idle ? QStringLiteral("vaihtaa panoksen, nyt %1").arg(s.bet) : kNotNow;
+            return o.changeBet ? QStringLiteral("vaihtaa panoksen, nyt %1").arg(s.bet) : kNotNow;
         case 1:
-            return idle ? QStringLiteral("pyöräyttää rullat, panos %1").arg(s.bet) : kNotNow;
+            return o.spin ? QStringLiteral("pyöräyttää rullat, panos %1").arg(s.bet) : kNotNow;
         case 2:
         case 3:
-        case 4: {
-            const bool allowed = idle && !s.holdBlocked && s.lastSpinBet >= s.bet;
-            return allowed ? QStringLiteral("lukitus sallittu") : QStringLiteral("lukitus ei sallittu nyt");
-        }
+        case 4:
+            return machine.mayHold(static_cast<int>(button) - 1) ? QStringLiteral("lukitus sallittu")
+                                                                 : QStringLiteral("lukitus ei sallittu nyt");
         case 5:
-            if (offer) return QStringLiteral("ottaa voiton %1 mk").arg(win);
-            return idle ? QStringLiteral("lopettaa pelin, voitot %1 mk").arg(s.winnings) : kNotNow;
+            if (o.takeWin) return QStringLiteral("ottaa voiton %1 mk").arg(o.win);
+            return o.endGame ? QStringLiteral("lopettaa pelin, voitot %1 mk").arg(s.winnings) : kNotNow;
         case 6:
-            return s.gambleSpinning ? QStringLiteral("arvaa hymy") : kNotNow;
+            return o.guess ? QStringLiteral("arvaa hymy") : kNotNow;
         case 7:
-            return s.gambleSpinning ? QStringLiteral("arvaa depressio") : kNotNow;
+            return o.guess ? QStringLiteral("arvaa depressio") : kNotNow;
         case 8:
-            return offer ? QStringLiteral("tuplaa voiton %1 mk").arg(win) : kNotNow;
+            return o.doubleUp ? QStringLiteral("tuplaa voiton %1 mk").arg(o.win) : kNotNow;
         default:
             return QString();
     }
@@ -149,8 +141,9 @@ void MachineSpeech::counters(const Counters& c) {
     for (std::size_t i = 0; i < std::size(kCounters); ++i) {
         setSpokenName(control(kCounters[i].control), counterName(kCounters[i].caption, valueOf(c, i)));
     }
-    for (std::size_t row = 0; row < std::size(kPaytableBoxes); ++row) {
-        setSpokenName(control(kPaytableBoxes[row]), paytableRowName(row, amountOf(c, kPaytableBoxes[row])));
+    for (const ShownPaytableLine& shown : SlotMachine::paytableAt(c.bet)) {
+        const QByteArray box = QStringLiteral("Voit%1").arg(shown.line.box).toLatin1();
+        setSpokenName(control(box.constData()), paytableLineName(shown));
     }
     if (haveCounters_) {
         moneyChanged_ = moneyChanged_ || c.credits != last_.credits || c.winnings != last_.winnings;
@@ -187,7 +180,7 @@ void MachineSpeech::settle() {
     QStringList said;
     if (spinEnded_) {
         said << reelsSaid(s);
-        if (s.shownSymbol[0] == '6' && s.shownSymbol[1] == '6' && s.shownSymbol[2] == '6') said << "MORVAKKA!";
+        if (machine_->showsJackpotLine()) said << "MORVAKKA!";
     }
     said << messages_;
     if (ended_) {

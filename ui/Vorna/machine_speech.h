@@ -18,7 +18,7 @@
 namespace vornakka {
 
 class SlotMachine;
-struct MachineState;
+struct ShownPaytableLine;
 
 class MachineSpeech : public QObject {
     Q_OBJECT
@@ -39,11 +39,9 @@ public:
 
     // Spoken names of the counters and of the paytable's display rows.
     static QString counterName(const char* caption, std::int32_t value);
-    static QString paytableRowName(std::size_t row, std::int32_t amount);
-    // The descriptions of the buttons, for a machine in this state.
-    static QString buttonDescription(std::size_t button, const MachineState& s);
-
-    const Announcer& announcer() const { return *announcer_; }
+    static QString paytableLineName(const ShownPaytableLine& shown);
+    // The descriptions of the buttons, for the machine as it stands.
+    static QString buttonDescription(std::size_t button, const SlotMachine& machine);
 
 private:
     QWidget* control(const char* name) const;

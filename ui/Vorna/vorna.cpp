@@ -183,9 +183,9 @@ void TForm1::FormCreate() {
     // A missing or broken data file stopped the start-up. The machine holds a
     // fresh game all the same (50 credits, bet 1, the faces at their start);
     // show that game rather than the captions the window was built with.
-    machine_->refreshCounters();
-    const MachineState& s = machine_->state();
-    showFaces(kFaceStrip.at(s.facePos[0]), kFaceStrip.at(s.facePos[1]), kFaceStrip.at(s.facePos[2]));
+    showCounters(machine_->counters());
+    const std::array<char, 3> faces = machine_->faces();
+    showFaces(faces[0], faces[1], faces[2]);
 }
 
 // -------------------------------------------------------------- MachineView
@@ -266,10 +266,8 @@ void TForm1::press(void (*operation)(SlotMachine&)) {
 
 void TForm1::updateGambleTimer() {
     if (closed_ || machine_ == nullptr) return;
-    // gambleTick changes nothing unless a guess is running; the idle check
-    // nothing once the players sleep.
-    const std::uint8_t choice = machine_->state().gambleChoice;
-    const bool needed = choice == 1 || choice == 2 || soundsAwake_;
+    // The idle check changes nothing once the players sleep.
+    const bool needed = machine_->gambleNeedsTicks() || soundsAwake_;
     if (needed == timer1_.isActive()) return;
     if (!needed) {
         timer1_.stop();

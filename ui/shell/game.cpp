@@ -20,7 +20,7 @@
 
 namespace vornakka {
 
-Game::Game(Clock& clock, SoundPlayers& sounds) {
+Game::Game(Clock& clock, SoundPlayers& sounds, RandomSource* random) {
     // The name dialog and the about box stay hidden until the machine asks
     // for them and use nothing of the other windows before that: they are
     // built first, while the sound device the machine window waits for may
@@ -32,7 +32,8 @@ Game::Game(Clock& clock, SoundPlayers& sounds) {
 
     form1_ = std::make_unique<TForm1>(forms_, boundary_, sounds);
     forms_.form1 = form1_.get();
-    machine_ = std::make_unique<SlotMachine>(*form1_, sounds, jackpot_, highScores_, clock);
+    machine_ = std::make_unique<SlotMachine>(*form1_, sounds, jackpot_, highScores_, clock,
+                                             random != nullptr ? *random : random_);
     form1_->attach(*machine_);
     form1_->FormCreate();
 

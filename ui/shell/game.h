@@ -1,7 +1,7 @@
 // The game as a whole: the slot machine, its two data files, the four windows
 // and the failure boundary they share. main() runs it with the system clock
 // and the OpenAL players; the GUI tests run the very same thing with a clock
-// of their choosing and recording players.
+// of their choosing, recording players and a random source of their own.
 #pragma once
 
 #include <QApplication>
@@ -12,6 +12,7 @@
 #include "shell/forms.h"
 #include "vornakka/high_score_table.h"
 #include "vornakka/jackpot_file.h"
+#include "vornakka/random_source.h"
 
 namespace vornakka {
 
@@ -25,8 +26,9 @@ public:
     // it is built and then running its creation handler: the machine window
     // (its ten players, then the machine's start-up), the high-score window
     // (satan, then its rows), the name dialog and the about box. All stay
-    // hidden. A player that cannot be opened throws WindowBuildError.
-    Game(Clock& clock, SoundPlayers& sounds);
+    // hidden. A player that cannot be opened throws WindowBuildError. Without
+    // a random source handed in, the game uses one of its own.
+    Game(Clock& clock, SoundPlayers& sounds, RandomSource* random = nullptr);
     ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
@@ -44,6 +46,7 @@ public:
 
 private:
     EventBoundary boundary_;
+    RandomSource random_;
     JackpotFile jackpot_;
     HighScoreTable highScores_;
     Forms forms_;

@@ -53,8 +53,6 @@ public:
     ShowRequests& operator=(const ShowRequests&) = delete;
 
     int answered() const { return answered_; }
-    // Connections of other users, closed unread.
-    int refused() const { return refused_; }
 
 signals:
     // A later start asked and has been answered.
@@ -67,7 +65,6 @@ private:
     int listener_ = -1;
     QSocketNotifier* notifier_ = nullptr;
     int answered_ = 0;
-    int refused_ = 0;
 };
 
 // Brings the game's visible windows to the front: the machine window first,

@@ -168,7 +168,7 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
 
     // The double-up: the offer, the spinning faces, the doubled win.
     reader.heard.clear();
-    game->machine().randomSource().reseed(seedForGamble(state(), kSmile));
+    random.reseed(seedForGamble(state(), kSmile));
     click(w, "Button9");
     EXPECT_EQ(reader.names("Teksrutu"), QStringList{"TUPLAUS 4MK DEPRESSIO/HYMY"});
     click(w, "Button7");

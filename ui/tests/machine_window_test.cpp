@@ -122,7 +122,7 @@ TEST_F(MachineWindowTest, ASpinWithAHeldReelAndItsLamp) {
 
     const QString held = labelText(w, "Kirj2");
     const QString first = labelText(w, "Kirj1");
-    game->machine().randomSource().reseed(seedForSpin(state(), losing));
+    random.reseed(seedForSpin(state(), losing));
     click(w, "Button2");
     bool reel1Moved = false;
     ASSERT_TRUE(waitUntil([&] {
@@ -174,7 +174,7 @@ TEST_F(MachineWindowTest, ADoubleUpWonThenOneLost) {
     click(w, "Button7");
     EXPECT_EQ(players.count("play:Ruplaus"), 0);
 
-    game->machine().randomSource().reseed(seedForGamble(state(), kSmile));
+    random.reseed(seedForGamble(state(), kSmile));
     click(w, "Button9");
     EXPECT_EQ(text(w, "Teksrutu"), "TUPLAUS 4MK DEPRESSIO/HYMY");
     EXPECT_EQ(players.count("play:Lukitus"), 1);
@@ -187,7 +187,7 @@ TEST_F(MachineWindowTest, ADoubleUpWonThenOneLost) {
     EXPECT_EQ(text(w, "Tupkesk"), "J");
     EXPECT_EQ(players.count("play:Voitto"), 2);
 
-    game->machine().randomSource().reseed(seedForGamble(state(), kFrown));
+    random.reseed(seedForGamble(state(), kFrown));
     click(w, "Button9");
     EXPECT_EQ(text(w, "Teksrutu"), "TUPLAUS 8MK DEPRESSIO/HYMY");
     click(w, "Button7");
@@ -211,7 +211,7 @@ TEST_F(MachineWindowTest, AGuessAfterALongIdleSpellWakesTheGambleTimer) {
     TForm1& w = machineWindow();
     ASSERT_TRUE(waitUntil([&] { return !w.gambleTimer().isActive(); }));
     spinTo(paysTwice);
-    game->machine().randomSource().reseed(seedForGamble(state(), kSmile));
+    random.reseed(seedForGamble(state(), kSmile));
     click(w, "Button9");
     ASSERT_TRUE(waitUntil([&] { return !w.gambleTimer().isActive(); }));
     const int checks = players.idleChecks;
@@ -244,7 +244,7 @@ TEST_F(MachineWindowTest, KeysPressTheFocusedButtonOrKaynnista) {
     // Escape presses KÄYNNISTÄ wherever the focus is, and again during the
     // spin it does nothing.
     control(w, "Button6")->setFocus();
-    game->machine().randomSource().reseed(seedForSpin(state(), losing));
+    random.reseed(seedForSpin(state(), losing));
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_TRUE(w.reelTimer().isActive());
     EXPECT_EQ(players.count("play:Kaynnistys"), 1);

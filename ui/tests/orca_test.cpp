@@ -107,7 +107,7 @@ protected:
     // Spins with KÄYNNISTÄ's key (Escape) to a line chosen by want; returns
     // what Orca said from the press until it fell quiet.
     std::vector<std::string> spin(const std::function<bool(char, char, char)>& want) {
-        game->machine().randomSource().reseed(seedForSpin(state(), want));
+        random.reseed(seedForSpin(state(), want));
         const std::size_t from = orca->spoken().size();
         orca->key("Escape");
         waitFor("notification", from);
@@ -159,7 +159,7 @@ TEST_F(OrcaGame, ABlindPlayersWholeGame) {
     press("Tab", "tuplaa voiton 2 mk");
 
     // The double-up, guessed right.
-    game->machine().randomSource().reseed(seedForGamble(state(), kSmile));
+    random.reseed(seedForGamble(state(), kSmile));
     said = press("space", "notification TUPLAUS 4MK DEPRESSIO/HYMY");
     press("shift+Tab", "arvaa depressio");
     press("shift+Tab", "arvaa hymy");

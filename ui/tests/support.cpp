@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "Vorna/vorna.h"
+#include "fakes.h"
 #include "vornakka/failure.h"
 #include "vornakka/strips.h"
 
@@ -160,19 +161,7 @@ void pump(int ms) {
 
 std::uint32_t seedForSpin(const MachineState& s, const std::function<bool(char, char, char)>& want) {
     for (std::uint32_t seed = 1; seed < 5'000'000; ++seed) {
-        RandomSource random(seed);
-        char line[3];
-        for (std::size_t r = 0; r < 3; ++r) {
-            // Every spin draws a count for all three reels; an unheld reel
-            // moves count + 1 places.
-            const auto count = static_cast<int>(random.random(30)) + 30;
-            if (s.held[r]) {
-                line[r] = s.shownSymbol[r];
-            } else {
-                const int pos = (s.reelPos[r] - 1 + count + 1) % kStripLength + 1;
-                line[r] = kReelStrips[r].at(pos);
-            }
-        }
+        const auto& line = testing::afterSpin(s, RandomSource(seed)).shownSymbol;
         if (want(line[0], line[1], line[2])) return seed;
     }
     ADD_FAILURE() << "no seed gives the wanted line";
@@ -181,10 +170,12 @@ std::uint32_t seedForSpin(const MachineState& s, const std::function<bool(char, 
 
 std::uint32_t seedForGamble(const MachineState& s, char middleFace) {
     for (std::uint32_t seed = 1; seed < 100'000; ++seed) {
-        RandomSource random(seed);
-        const auto steps = static_cast<int>(random.random(11)) + 33;
-        const int pos = (s.facePos[1] - 1 + steps + 1) % kFaceStripLength + 1;
-        if (kFaceStrip.at(pos) == middleFace) return seed;
+        const MachineState after = testing::afterTrial(s, RandomSource(seed), [](testing::Rig& t) {
+            t.machine().pressDouble();
+            t.machine().pressSmile();
+            t.runGamble();
+        });
+        if (kFaceStrip.at(after.facePos[1]) == middleFace) return seed;
     }
     ADD_FAILURE() << "no seed gives the wanted face";
     return 0;
@@ -226,7 +217,7 @@ GameTest::~GameTest() {
 
 void GameTest::start() {
     startUpBoxes = std::make_unique<BoxAnswerer>();
-    game = std::make_unique<Game>(clock, players);
+    game = std::make_unique<Game>(clock, players, &random);
     startUpBoxes->stop();
     game->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&game->form1(), 15000));
@@ -239,7 +230,7 @@ void GameTest::waitForReels() {
 }
 
 void GameTest::spinTo(const std::function<bool(char, char, char)>& want) {
-    game->machine().randomSource().reseed(seedForSpin(state(), want));
+    random.reseed(seedForSpin(state(), want));
     click(machineWindow(), "Button2");
     ASSERT_TRUE(machineWindow().reelTimer().isActive());
     waitForReels();

@@ -4,7 +4,7 @@
 // the way a test needs.
 #pragma once
 
-#include "vornakka/fixed_clock.h"
+#include "fixed_clock.h"
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -168,6 +168,7 @@ protected:
 
     GameFolder folder;
     FixedClock clock{TimeOfDay{12, 0, 0, 0}};
+    RandomSource random;  // the game's generator: a test reseeds it to choose a spin
     RecordingPlayers players;
     std::unique_ptr<BoxAnswerer> startUpBoxes;
     std::unique_ptr<Game> game;

@@ -3,7 +3,7 @@
 // audio device.
 #pragma once
 
-#include "vornakka/fixed_clock.h"
+#include "fixed_clock.h"
 #include <QtGlobal>
 #include <cstdio>
 

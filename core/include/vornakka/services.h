@@ -15,8 +15,8 @@ using Colour = std::uint32_t;
 // exactly as the high-score file stores names ("\xC4" is "Ä").
 using Text = std::string;
 
-// The eight paytable amounts, in the order the view shows them:
-// bet x 20, 10, 8, 4, 2, 15, 6, 6.
+// The counters and the eight paytable amounts, box 1 first (see
+// kPaytableLines in strips.h for the rows each box pays).
 struct Counters {
     std::int32_t bet = 0;
     std::int32_t credits = 0;
@@ -55,6 +55,13 @@ enum class SoundCue : std::uint8_t {
     satan,
 };
 inline constexpr int kSoundCueCount = 11;
+
+// The machine window's ten cues, in the order its players are opened; the
+// jackpot silences them all.
+inline constexpr SoundCue kMachineCues[] = {SoundCue::Voitto,  SoundCue::Havio,       SoundCue::Kaynnistys,
+                                            SoundCue::Lukitus, SoundCue::Voitonmaksu, SoundCue::Koss,
+                                            SoundCue::Tuplaus, SoundCue::Ruplaus,     SoundCue::VYlos,
+                                            SoundCue::Welcome};
 
 // File of a cue relative to the game folder, e.g. "Wavs/Voitto.wav".
 const char* soundCueFile(SoundCue cue);

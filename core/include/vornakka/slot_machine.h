@@ -40,10 +40,35 @@ struct MachineState {
     bool allStopped() const { return stopped[0] && stopped[1] && stopped[2]; }
 };
 
+// What a press of each button would do now (each LUKITSE: mayHold). The
+// buttons' descriptions read it; the presses check the same rules.
+struct Offer {
+    bool changeBet = false;  // PANOS steps the bet
+    bool spin = false;       // KÄYNNISTÄ starts the reels
+    bool takeWin = false;    // VOITONMAKSU takes the win on offer,
+    bool endGame = false;    // or else ends the game
+    bool guess = false;      // HYMY and DEPRESSIO guess the face
+    bool doubleUp = false;   // TUPLAUS doubles the win on offer
+    std::int32_t win = 0;    // the win on offer, doubled as far as it has been
+};
+
+// One line of the paytable as the machine shows it at a bet.
+struct ShownPaytableLine {
+    PaytableLine line;
+    std::int32_t amount = 0;
+};
+using ShownPaytable = std::array<ShownPaytableLine, kPaytableLines.size()>;
+
 class SlotMachine {
 public:
-    SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore,
-                HighScoreStore& highScores, Clock& clock);
+    // The random source is the game's one generator: start-up seeds it from
+    // the clock and every draw comes from it. A machine built with a starting
+    // state goes on from that state, as a resumed game would: its start-up
+    // is not run.
+    SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore, HighScoreStore& highScores,
+                Clock& clock, RandomSource& random);
+    SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore, HighScoreStore& highScores,
+                Clock& clock, RandomSource& random, const MachineState& start);
 
     SlotMachine(const SlotMachine&) = delete;
     SlotMachine& operator=(const SlotMachine&) = delete;
@@ -66,23 +91,28 @@ public:
     void reelTick();
     void gambleTick();
 
-    // The steps the operations above share; public so that a test can drive
-    // them one at a time.
+    // What the windows and the speech ask of the machine.
+    const MachineState& state() const { return s_; }
+    bool mayHold(int reel) const;  // reel 1..3
+    Offer offer() const;
+    // True while a guess is running, or its game-over save waits to be tried
+    // again: only then does the gamble timer's tick change anything.
+    bool gambleNeedsTicks() const;
+    // True when the reels show the jackpot line.
+    bool showsJackpotLine() const;
+    // The double-up column's faces at their positions, top first.
+    std::array<char, 3> faces() const;
+    Counters counters() const { return countersFor(s_); }
+
+    // The paytable as the machine shows it at a bet.
+    static ShownPaytable paytableAt(std::int32_t bet);
+    static Counters countersFor(const MachineState& s);
+
+private:
     void resetMachine();
     void refreshCounters();
     void evaluateLine();
     void awardWin(std::int32_t multiplier);
-
-    const MachineState& state() const { return s_; }
-    // Lets a test put the machine into a chosen corner (little money, a big
-    // jackpot) without playing its way there.
-    MachineState& stateForTesting() { return s_; }
-    RandomSource& randomSource() { return random_; }
-
-    // The paytable amounts for a bet, in the order the view shows them.
-    static Counters countersFor(const MachineState& s);
-
-private:
     void resetFaces();          // reset steps 1-2
     void resetMoney();          // reset step 3
     void resetReelsAndHolds();  // reset steps 4-6
@@ -91,14 +121,13 @@ private:
     void decideGamble();
     void pressGuess(std::uint8_t choice);
     void stopCues(std::initializer_list<SoundCue> cues);
-    void showFacesAtPositions();
 
     MachineView& view_;
     SoundBank& sounds_;
     JackpotStore& jackpotStore_;
     HighScoreStore& highScores_;
     Clock& clock_;
-    RandomSource random_;
+    RandomSource& random_;
     MachineState s_;
 };
 

@@ -85,6 +85,27 @@ inline constexpr std::array<PaytableRow, kPaytableRows> kPaytable = {{
     {{'6', '6', '6'}, 0},
 }};
 
+// The paytable as the machine's face shows it, top line first. Each line is
+// one amount box (1..8; Counters::amounts holds box 1 first) and the paytable
+// rows it stands for: its first row and, where another pays the same, that
+// one too (0 where none does).
+struct PaytableLine {
+    int box;
+    int row;
+    int alsoRow;
+};
+
+inline constexpr std::array<PaytableLine, 8> kPaytableLines = {{
+    {1, 1, 0},
+    {2, 2, 0},
+    {6, 8, 9},
+    {3, 3, 0},
+    {7, 10, 11},
+    {8, 12, 13},
+    {4, 4, 5},
+    {5, 6, 7},
+}};
+
 // Row number 1..14 of the first row matching the line, or 0 for none.
 int firstMatchingRow(char r1, char r2, char r3);
 
