@@ -150,11 +150,20 @@ Announcer::Announcer(QWidget* parent) : QWidget(parent) {
 void Announcer::say(const QString& text) {
     if (text.isEmpty()) return;
     ++count_;
+    said_ = text;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // The object stays hidden and keeps its name; the announcement carries
+    // the text, so no change of name is there for a reader to say twice.
+    if (!QAccessible::isActive()) return;
+    QAccessibleAnnouncementEvent event(this, text);
+    QAccessible::updateAccessibility(&event);
+#else
     // Hidden and shown again: the showing is what the reader hears, even when
     // the text is the same as last time.
     hide();
     setAccessibleName(text);
     show();
+#endif
 }
 
 void SpeakingButton::setSpeech(ButtonSpeech speech) {
