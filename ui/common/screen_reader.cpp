@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QTimer>
 #include <utility>
 
 namespace vornakka {
@@ -170,6 +171,17 @@ void SpeakingButton::setSpeech(ButtonSpeech speech) {
     installFactory();
     speech_ = std::move(speech);
     forget(this);
+}
+
+void afterSaying(QObject* context, std::function<void()> next) {
+    if (!QAccessible::isActive()) {
+        next();
+        return;
+    }
+    // What was said goes out at the event loop's next turn; Orca takes an
+    // announcement within a fifth of a second.
+    constexpr int kReaderTakesMs = 500;
+    QTimer::singleShot(kReaderTakesMs, context, std::move(next));
 }
 
 void checkedChanged(QPushButton* button) {

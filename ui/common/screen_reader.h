@@ -58,6 +58,12 @@ private:
     std::optional<ButtonSpeech> speech_;
 };
 
+// Runs next, which brings up a window that takes the focus, once a screen
+// reader has had time to take what was said just before: a reader speaks a
+// window that comes up at once ahead of what it was told a moment earlier
+// (Orca 48 takes window events first). With no reader listening, at once.
+void afterSaying(QObject* context, std::function<void()> next);
+
 // Tells the screen reader that a toggle button's state changed, so that a
 // reader on that button says its new state.
 void checkedChanged(QPushButton* button);

@@ -34,6 +34,8 @@ public:
     // and accessibility switched on.
     Env clientEnvironment() const;
     const std::string& display() const { return display_; }
+    // Orca's major version: 43 on Debian 12, 48 on Debian 13.
+    int major() const { return major_; }
 
     // Every utterance Orca has spoken so far, in order.
     std::vector<std::string> spoken() const;
@@ -48,6 +50,7 @@ private:
     std::string folder_;
     std::string display_;
     std::string bus_;
+    int major_ = 0;
     std::vector<pid_t> pids_;  // in starting order
 };
 
