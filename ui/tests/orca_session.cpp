@@ -231,7 +231,9 @@ std::unique_ptr<OrcaSession> OrcaSession::start(std::string& whyNot) {
     s->spawn({"speech-dispatcher", "--run-single", "--timeout", "0", "--config-dir", dir + "/sd", "--socket-path",
               dir + "/sd.sock", "--log-dir", dir, "--pid-file", dir + "/sd.pid"},
              env, dir + "/sd.log");
-    if (!pollUntil([&] { return fs::exists(dir + "/sd.sock"); }, 10000ms)) {
+    // Speech Dispatcher 0.12 starts its voice module twice and a dummy one
+    // before it listens: seconds on a busy machine.
+    if (!pollUntil([&] { return fs::exists(dir + "/sd.sock"); }, 30000ms)) {
         whyNot = "the speech dispatcher did not start: " + readAll(dir + "/sd.log");
         return nullptr;
     }
