@@ -246,14 +246,18 @@ void TForm1::setReelTimer(bool enabled) {
 void TForm1::openHighScores() {
     speech_->gameEnded();
     setWindowEnabled(false);
-    if (forms_.form2 != nullptr) forms_.form2->showWindow();
+    afterSaying(this, [this] {
+        if (forms_.form2 != nullptr) forms_.form2->showWindow();
+    });
 }
 
 void TForm1::openNameEntry(std::int32_t score) {
     speech_->gameEnded();
     if (forms_.form3 != nullptr) forms_.form3->open(score);
     setWindowEnabled(false);
-    if (forms_.form3 != nullptr) forms_.form3->showWindow();
+    afterSaying(this, [this] {
+        if (forms_.form3 != nullptr) forms_.form3->showWindow();
+    });
 }
 
 // ----------------------------------------------------------------- handlers

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QTimer>
 #include <utility>
 
 namespace vornakka {
@@ -152,17 +153,37 @@ Announcer::Announcer(QWidget* parent) : QWidget(parent) {
 void Announcer::say(const QString& text) {
     if (text.isEmpty()) return;
     ++count_;
+    said_ = text;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // The object stays hidden and keeps its name; the announcement carries
+    // the text, so no change of name is there for a reader to say twice.
+    if (!QAccessible::isActive()) return;
+    QAccessibleAnnouncementEvent event(this, text);
+    QAccessible::updateAccessibility(&event);
+#else
     // Hidden and shown again: the showing is what the reader hears, even when
     // the text is the same as last time.
     hide();
     setAccessibleName(text);
     show();
+#endif
 }
 
 void SpeakingButton::setSpeech(ButtonSpeech speech) {
     installFactory();
     speech_ = std::move(speech);
     forget(this);
+}
+
+void afterSaying(QObject* context, std::function<void()> next) {
+    if (!QAccessible::isActive()) {
+        next();
+        return;
+    }
+    // What was said goes out at the event loop's next turn; Orca takes an
+    // announcement within a fifth of a second.
+    constexpr int kReaderTakesMs = 500;
+    QTimer::singleShot(kReaderTakesMs, context, std::move(next));
 }
 
 void checkedChanged(QPushButton* button) {

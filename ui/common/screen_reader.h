@@ -3,10 +3,10 @@
 // a press does now, and the pieces of a picture that stand for nothing alone.
 //
 // Screen readers speak what has the focus and what a program raises as a
-// notification; they do not follow labels changing somewhere in a window. So
-// a result goes out through an Announcer, an invisible object of the
-// notification role that is shown anew with each text, and a button's present
-// meaning is its description, read when the button takes the focus.
+// notification or an announcement; they do not follow labels changing
+// somewhere in a window. So a result goes out through an Announcer, and a
+// button's present meaning is its description, read when the button takes
+// the focus.
 #pragma once
 
 #include <QPushButton>
@@ -17,19 +17,22 @@
 
 namespace vornakka {
 
-// An invisible notification. Each say() shows it again with the new text as
-// its name, which screen readers voice as they voice a desktop notification.
-// It draws nothing, takes no clicks and no focus.
+// An invisible object of the notification role that says each text once.
+// Where Qt has announcements (6.8 on), a text is announced, and the reader
+// speaks just the text. Before that, say() shows the object again with the
+// text as its name, which a reader voices as a desktop notification, the
+// word "notification" first. It draws nothing, takes no clicks and no focus.
 class Announcer : public QWidget {
     Q_OBJECT
 public:
     explicit Announcer(QWidget* parent);
 
     void say(const QString& text);
-    QString lastSaid() const { return accessibleName(); }
+    QString lastSaid() const { return said_; }
     int count() const { return count_; }
 
 private:
+    QString said_;
     int count_ = 0;
 };
 
@@ -54,6 +57,12 @@ public:
 private:
     std::optional<ButtonSpeech> speech_;
 };
+
+// Runs next, which brings up a window that takes the focus, once a screen
+// reader has had time to take what was said just before: a reader speaks a
+// window that comes up at once ahead of what it was told a moment earlier
+// (Orca 48 takes window events first). With no reader listening, at once.
+void afterSaying(QObject* context, std::function<void()> next);
 
 // Tells the screen reader that a toggle button's state changed, so that a
 // reader on that button says its new state.

@@ -95,6 +95,14 @@ bool paysTwice(char a, char b, char c) {
     return row == 6 || row == 7;
 }
 
+// How a result reaches the reader: Qt's announcement where Qt has it (6.8
+// on), before that the notification object shown again.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+constexpr QAccessible::Event kAnnounced = QAccessible::Announcement;
+#else
+constexpr QAccessible::Event kAnnounced = QAccessible::ObjectShow;
+#endif
+
 using AccessibilityTest = GameTest;
 
 TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
@@ -160,11 +168,17 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
     // turning unchecked and the one announcement of the result, every change
     // was a change of name.
     pump(50);
+    int announced = 0;
     for (const Heard& h : reader.heard) {
         if (h.type == QAccessible::Focus || (h.type == QAccessible::StateChanged && h.control == "Button4")) continue;
-        if (h.control == "Announcer" && (h.type == QAccessible::ObjectShow || h.type == QAccessible::ObjectHide)) continue;
+        if (h.control == "Announcer" && h.type == kAnnounced) {
+            ++announced;
+            continue;
+        }
+        if (h.control == "Announcer" && h.type == QAccessible::ObjectHide) continue;
         EXPECT_EQ(h.type, QAccessible::NameChanged) << h.control.toStdString();
     }
+    EXPECT_EQ(announced, 1);
 
     // The double-up: the offer, the spinning faces, the doubled win.
     reader.heard.clear();
@@ -192,7 +206,11 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
     listening.reset();
     click(w, "Button6");  // collect
     const auto previous = QAccessible::installUpdateHandler([](QAccessibleEvent* e) {
-        ADD_FAILURE() << "event for " << e->object()->objectName().toStdString();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        // Qt 6.8 hands its own focus and name changes to a handler even then; the game's own must not come.
+        if (e->type() == QAccessible::Focus || e->type() == QAccessible::NameChanged) return;
+#endif
+        ADD_FAILURE() << "event " << e->type() << " for " << e->object()->objectName().toStdString();
     });
     spinTo(losing);
     QAccessible::installUpdateHandler(previous);

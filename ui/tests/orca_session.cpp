@@ -30,16 +30,26 @@ constexpr const char* kPython = "/usr/bin/python3";
 // utterance can be read as soon as it is spoken. (Orca opens its debug file
 // with the default 8 KB buffer.) Skipping Orca's launcher also skips its
 // search for other Orcas of this user, which are none of this test's business.
+// Orca 45 and later reach their settings through settings_manager, whose
+// modules import each other in the order Orca's launcher loads them; Orca 43
+// through orca.getSettingsManager().
 constexpr const char* kOrcaWrapper = R"(import sys
 from orca import debug
 debug.debugLevel = debug.LEVEL_INFO
 debug.eventDebugLevel = debug.LEVEL_OFF
 debug.debugFile = open(sys.argv[1], 'w', buffering=1)
 sys.argv = ['orca']
-from orca import orca
-manager = orca.getSettingsManager()
+try:
+    from orca import debugging_tools_manager, messages, settings, script_manager, settings_manager
+    manager = settings_manager.get_manager()
+    prefsDir = manager.get_prefs_dir
+except ImportError:
+    from orca import orca
+    manager = orca.getSettingsManager()
+    prefsDir = manager.getPrefsDir
 manager.activate(None, {})
-sys.path.insert(0, manager.getPrefsDir())
+sys.path.insert(0, prefsDir())
+from orca import orca
 sys.exit(orca.main())
 )";
 
@@ -172,10 +182,14 @@ std::unique_ptr<OrcaSession> OrcaSession::start(std::string& whyNot) {
     s->spawn({"speech-dispatcher", "--run-single", "--timeout", "0", "--config-dir", dir + "/sd", "--socket-path",
               dir + "/sd.sock", "--log-dir", dir, "--pid-file", dir + "/sd.pid"},
              env, dir + "/sd.log");
-    if (!pollUntil([&] { return fs::exists(dir + "/sd.sock"); }, 10000ms)) {
+    // Speech Dispatcher 0.12 starts its voice module twice and a dummy one
+    // before it listens: seconds on a busy machine.
+    if (!pollUntil([&] { return fs::exists(dir + "/sd.sock"); }, 30000ms)) {
         whyNot = "the speech dispatcher did not start: " + readAll(dir + "/sd.log");
         return nullptr;
     }
+    const std::string version = runAndRead({kPython, "-c", "from orca import orca_platform; print(orca_platform.version)"}, env);
+    s->major_ = std::atoi(version.c_str());
     // Orca, stopped first, has time to end by itself.
     s->spawn({kPython, dir + "/speaking.py", dir + "/orca.log"}, env, dir + "/orca.out", -1, 10000ms);
     OrcaSession* session = s.get();
@@ -215,7 +229,8 @@ OrcaSession::Env OrcaSession::clientEnvironment() const {
 }
 
 std::vector<std::string> OrcaSession::spoken() const {
-    // 12:00:00.000000 - SPEECH OUTPUT: 'text'{'established': False}
+    // 12:00:00.000000 - SPEECH OUTPUT: 'text'{'established': False} (Orca 43)
+    // 12:00:00.000000 - SPEECH OUTPUT: 'text' {'established': False, 'family': {...}} (Orca 48)
     std::vector<std::string> said;
     std::istringstream lines(readAll(folder_->path() + "/orca.log"));
     const std::string mark = "SPEECH OUTPUT: '";
@@ -224,7 +239,7 @@ std::vector<std::string> OrcaSession::spoken() const {
         const auto at = line.find(mark);
         if (at == std::string::npos) continue;
         const auto from = at + mark.size();
-        auto to = line.rfind("{'");
+        auto to = line.find("{'", from);
         if (to == std::string::npos || to < from) to = line.size();
         to = line.rfind('\'', to);
         if (to == std::string::npos || to < from) continue;

@@ -37,6 +37,8 @@ public:
     // and accessibility switched on.
     Env clientEnvironment() const;
     const std::string& display() const { return display_; }
+    // Orca's major version: 43 on Debian 12, 48 on Debian 13.
+    int major() const { return major_; }
 
     // Every utterance Orca has spoken so far, in order.
     std::vector<std::string> spoken() const;
@@ -53,6 +55,7 @@ private:
     std::unique_ptr<ScratchFolder> folder_;
     std::string display_;
     std::string bus_;
+    int major_ = 0;
     std::vector<std::unique_ptr<ChildProcess>> children_;  // in starting order
 };
 
