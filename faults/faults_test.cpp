@@ -283,7 +283,8 @@ TEST(SaveFaults, FullDiskUnderTheRunningMachine) {
     const std::string inner = "mount -t tmpfs -o size=64k tmpfs " + d + " && cp " + stash.path() + "/* " + d + " && " +
                               kDriver + " machine " + d + " --then \"dd if=/dev/zero of=" + d +
                               "/fill bs=1k 2>/dev/null; true\" --between \"rm " + d + "/fill\"";
-    const std::string out = run(privateMounts + " sh -c '" + inner + "' 2>&1");
+    // The driver's errors are part of what it says; sudo's own notes are not.
+    const std::string out = run(privateMounts + " sh -c 'exec 2>&1; " + inner + "'");
     expectFailedThenDoneCashOut(out, "101|Disk full");
 }
 
@@ -296,9 +297,9 @@ TEST(SaveFaults, ReadOnlyFolderUnderTheRunningMachine) {
         // The folder is bind-mounted on itself and made read-only once the
         // machine has started (start-up itself opens VORNA.DAT for writing),
         // and writable again before the second cash-out.
-        out = run(privateMounts + " sh -c 'mount --bind " + d + " " + d + " && " + kDriver + " machine " + d +
+        out = run(privateMounts + " sh -c 'exec 2>&1; mount --bind " + d + " " + d + " && " + kDriver + " machine " + d +
                   " --then \"mount -o remount,bind,ro " + d + " " + d + "\" --between \"mount -o remount,bind,rw " + d +
-                  " " + d + "\"' 2>&1");
+                  " " + d + "\"'");
     } else if (::geteuid() != 0) {
         out = run(kDriver + " machine " + d + " --then 'chmod 555 " + d + "' --between 'chmod 755 " + d + "' 2>&1");
     } else {
