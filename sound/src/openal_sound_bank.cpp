@@ -17,7 +17,7 @@
 #include "vornakka/audio_setup.h"
 #include "vornakka/failure.h"
 #include "output_device.h"
-#include "pulse_output.h"
+#include "server_link.h"
 #include "wave_decoder.h"
 
 namespace vornakka {
@@ -161,15 +161,19 @@ public:
     void pauseIfIdle(bool immediately) {
         if (paused_ || pause_ == nullptr) return;
         // With the sound server gone nothing plays on: a "playing" source
-        // would keep the idle check running for ever.
+        // would keep the idle check running for ever, and sound late, out of
+        // turn, once a server answers again. It is over, as if played out.
         const bool gone = lost_ && lost_();
         for (ALuint source : sources_) {
             ALint state = AL_INITIAL;
             alGetSourcei(source, AL_SOURCE_STATE, &state);
-            if (state == AL_PLAYING && !gone) {
-                silentSince_.reset();
-                return;
+            if (state != AL_PLAYING) continue;
+            if (gone) {
+                alSourceStop(source);
+                continue;
             }
+            silentSince_.reset();
+            return;
         }
         const auto now = std::chrono::steady_clock::now();
         if (!silentSince_) silentSince_ = now;
@@ -208,7 +212,7 @@ private:
         detail::OutputDevice out = detail::openOutputDevice();
         device_ = out.device;
         context_ = out.context;
-        output_ = std::move(out.stream);
+        output_ = std::move(out.link);
         pause_ = std::move(out.pause);
         resume_ = std::move(out.resume);
         paused_ = out.startsPaused;
@@ -217,7 +221,7 @@ private:
 
     ALCdevice* device_ = nullptr;
     ALCcontext* context_ = nullptr;
-    std::unique_ptr<detail::PulseOutput> output_;  // the game's own stream, if it plays through one
+    std::unique_ptr<detail::ServerLink> output_;  // the game's own stream, if it plays through one
     std::function<void()> pause_;
     std::function<void()> resume_;
     std::function<bool()> lost_;
