@@ -143,6 +143,7 @@ public:
         sources_.erase(std::remove(sources_.begin(), sources_.end(), source), sources_.end());
     }
 
+    detail::ServerLink* link() const { return output_.get(); }
     bool paused() const { return paused_; }
     bool canPause() const { return pause_ != nullptr; }
 
@@ -373,6 +374,18 @@ double OpenAlSoundBank::lengthSeconds(SoundCue cue) const {
 
 bool OpenAlSoundBank::devicePaused() const {
     return impl_->device && impl_->device->paused();
+}
+
+OpenAlSoundBank::StreamFigures OpenAlSoundBank::streamFigures() const {
+    StreamFigures figures;
+    detail::ServerLink* link = impl_->device ? impl_->device->link() : nullptr;
+    if (link == nullptr) return figures;
+    figures.up = link->waitUntilUp(std::chrono::milliseconds(0));
+    const detail::PulseOutput::Latency latency = link->latency(std::chrono::seconds(1));
+    figures.bufferMs = latency.bufferMs;
+    figures.sinkMs = latency.sinkMs;
+    figures.underruns = link->underruns();
+    return figures;
 }
 
 OpenAlSoundBank::DeviceWarmUp::DeviceWarmUp() : number_(AudioDevice::warmUp()) {}

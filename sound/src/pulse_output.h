@@ -39,10 +39,12 @@ public:
     static constexpr int kChannels = 2;
     // The whole delay the stream asks for, the server's buffer and the
     // sink's latency together (PA_STREAM_ADJUST_LATENCY), and the chunks it
-    // is refilled in: 20 ms in 5 ms steps, so that a press is heard at once
-    // and a loaded machine still refills the stream in time.
-    static constexpr int kTargetFrames = 882;
-    static constexpr int kRequestFrames = 220;
+    // is refilled in: 25 ms in 2.5 ms steps, so that a press is heard at
+    // once and a busy machine has most of the 25 ms to refill the stream.
+    // PulseAudio grants 15 ms of buffer and 5 ms of sink latency for it,
+    // PipeWire 12.5 ms and its quantum.
+    static constexpr int kTargetFrames = 1100;
+    static constexpr int kRequestFrames = 110;
 
     // Fills `frames` frames of interleaved float samples.
     using Render = std::function<void(float* samples, std::size_t frames)>;

@@ -113,6 +113,16 @@ public:
     double positionSeconds(SoundCue cue) const;
     double lengthSeconds(SoundCue cue) const;
     bool devicePaused() const;
+    // The game's stream on the sound server, if the bank plays through one:
+    // whether it plays now, the delay the server reports for it (waiting up
+    // to 1 s for the server's answer) and how often it ran dry so far.
+    struct StreamFigures {
+        bool up = false;
+        double bufferMs = -1;
+        double sinkMs = -1;
+        std::uint64_t underruns = 0;
+    };
+    StreamFigures streamFigures() const;
 
 private:
     struct Impl;
