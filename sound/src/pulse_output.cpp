@@ -139,8 +139,11 @@ void PulseOutput::setCorked(bool corked) {
     withLoopLocked(loop_, [&] {
         if (stream_ == nullptr || pa_stream_get_state(stream_) != PA_STREAM_READY) return;
         // Whatever was mixed before the cork (the tail of the last cue and
-        // silence) is not worth waiting for.
-        if (!corked) forget(pa_stream_flush(stream_, nullptr, nullptr));
+        // silence) is not worth waiting for. What the new stream was filled
+        // with at first is kept: it is the start of what is sounding (the
+        // Welcome sound, played while the stream was being made).
+        if (!corked && uncorkedOnce_) forget(pa_stream_flush(stream_, nullptr, nullptr));
+        if (!corked) uncorkedOnce_ = true;
         forget(pa_stream_cork(stream_, corked ? 1 : 0, nullptr, nullptr));
     });
 }

@@ -79,8 +79,8 @@ public:
 
     // A corked stream plays nothing and asks for nothing; uncorked, it plays
     // what is buffered and asks `render` for more as it goes. Uncorking
-    // drops what was buffered before the cork, so that what is played now
-    // is heard first.
+    // again drops what was buffered before the cork, so that what is played
+    // now is heard first.
     void setCorked(bool corked);
 
     // True once the server has gone or dropped the stream: nothing is asked
@@ -108,6 +108,7 @@ private:
     std::atomic<int> streamState_{0};
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> goneSaid_{false};
+    bool uncorkedOnce_ = false;
     std::atomic<std::uint64_t> underruns_{0};
     std::atomic<int> timingUpdates_{0};
     std::mutex changedMutex_;
