@@ -215,7 +215,7 @@ int main(int argc, char** argv) {
         monitor->arm();
         played = Steady::now();
         bank.play(SoundCue::Lukitus);
-        heard = monitor->heard(std::chrono::seconds(2));
+        heard = monitor->heard(std::chrono::seconds(4));
     }
     std::printf("server restarted: from its answering again to the game's stream playing %.0f ms; a cue played "
                 "%.0f ms after it answered: %s",

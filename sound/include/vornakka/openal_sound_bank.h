@@ -48,7 +48,11 @@
 // - Output: on a desktop's PulseAudio or PipeWire server the game plays
 //   through a stream of its own that an OpenAL loopback device mixes into
 //   (same 44.1 kHz mixing, same sources); pausing corks that stream. See
-//   output_device.h for when, and OpenAL Soft's own device otherwise.
+//   output_device.h for when, and OpenAL Soft's own device otherwise. The
+//   stream is made in the background (the windows never wait for the
+//   server) and made again whenever the server restarts; while no server
+//   answers, a cue that was sounding is over as if played out, and the
+//   device sleeps.
 //
 // All calls belong on one thread (the game's user-interface thread).
 #pragma once
