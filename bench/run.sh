@@ -2,7 +2,7 @@
 # Prints every performance figure of the game beside its baseline, and the
 # odds sheet's checks.
 #
-#   bench/run.sh [all|core|gui|odds]      (default: all)
+#   bench/run.sh [all|core|gui|sound|odds]      (default: all)
 #
 #   core  spins per second of the slot machine on its own (Google Benchmark)
 #   gui   the real windows beside bare Qt windows: reel timer, the gamble
@@ -12,6 +12,10 @@
 #         server (a private headless PipeWire with pipewire-pulse, and a
 #         private PulseAudio) instead of OpenAL's silent device; and what
 #         OpenAL Soft's device and context alone add to a process's memory
+#   sound the part of gui with the sound servers only, and per server the
+#         game's sound as a player meets it (bench/sound_bench.cpp): the
+#         delay the server reports for the game's stream, press to sound,
+#         underruns over 100 spins, and the return after a restart
 #   odds  the odds program with its 10 million simulated spins; rewrites
 #         docs/odds.md
 #
@@ -28,7 +32,8 @@ export ALSOFT_DRIVERS=null
 # through VORNAKKA_BUILD_TOOLS.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNAKKA_BUILD_TOOLS=ON >/dev/null
 targets=(core_bench odds_sheet)
-[[ $what == all || $what == gui ]] && targets+=(reel_timer_bench gamble_beat_bench tick_cpu_bench idle_bench startup_bench bare_window vornakka openal_floor)
+[[ $what == all || $what == gui ]] && targets+=(reel_timer_bench gamble_beat_bench tick_cpu_bench idle_bench startup_bench bare_window vornakka openal_floor sound_bench)
+[[ $what == sound ]] && targets+=(idle_bench startup_bench bare_window vornakka sound_bench)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >/dev/null
 
 echo "== machine"
@@ -80,9 +85,13 @@ if [[ $what == all || $what == gui ]]; then
     echo "Xvfb is not installed (apt-get install xvfb): skipped"
   fi
 
+fi
+
+if [[ $what == all || $what == gui || $what == sound ]]; then
   # The game as a desktop runs it (ALSOFT_DRIVERS unset): its own stream on
   # the sound server; the bare window needs no sound and is the same.
   bench_dir=$(cd "$build" && pwd)/bench
+  sound_bench=$bench_dir/sound_bench
   for server in pipewire pulseaudio; do
     echo
     echo "== the windows with a private headless $server, offscreen"
@@ -91,6 +100,12 @@ if [[ $what == all || $what == gui ]]; then
       bash -c 'unset ALSOFT_DRIVERS; "$0/startup_bench" 7 && "$0/idle_bench" 10' "$bench_dir" 2>&1 | quiet \
       || status=$?
     [[ $status -eq 0 ]] || echo "$server: not measured (status $status; tools/deps.sh test installs it)"
+    echo
+    echo "== the game's sound on a private headless $server"
+    status=0
+    sound/tests/with_sound_server.sh "$server" env -u ALSOFT_DRIVERS "$sound_bench" "$PWD/assets" 2>&1 |
+      grep -v -e '^ALSA lib' -e '^AL lib' || status=$?
+    [[ $status -eq 0 ]] || echo "$server: not measured (status $status)"
   done
 fi
 

@@ -17,7 +17,7 @@
 #include "vornakka/audio_setup.h"
 #include "vornakka/failure.h"
 #include "output_device.h"
-#include "pulse_output.h"
+#include "server_link.h"
 #include "wave_decoder.h"
 
 namespace vornakka {
@@ -143,6 +143,7 @@ public:
         sources_.erase(std::remove(sources_.begin(), sources_.end(), source), sources_.end());
     }
 
+    detail::ServerLink* link() const { return output_.get(); }
     bool paused() const { return paused_; }
     bool canPause() const { return pause_ != nullptr; }
 
@@ -161,15 +162,19 @@ public:
     void pauseIfIdle(bool immediately) {
         if (paused_ || pause_ == nullptr) return;
         // With the sound server gone nothing plays on: a "playing" source
-        // would keep the idle check running for ever.
+        // would keep the idle check running for ever, and sound late, out of
+        // turn, once a server answers again. It is over, as if played out.
         const bool gone = lost_ && lost_();
         for (ALuint source : sources_) {
             ALint state = AL_INITIAL;
             alGetSourcei(source, AL_SOURCE_STATE, &state);
-            if (state == AL_PLAYING && !gone) {
-                silentSince_.reset();
-                return;
+            if (state != AL_PLAYING) continue;
+            if (gone) {
+                alSourceStop(source);
+                continue;
             }
+            silentSince_.reset();
+            return;
         }
         const auto now = std::chrono::steady_clock::now();
         if (!silentSince_) silentSince_ = now;
@@ -208,7 +213,7 @@ private:
         detail::OutputDevice out = detail::openOutputDevice();
         device_ = out.device;
         context_ = out.context;
-        output_ = std::move(out.stream);
+        output_ = std::move(out.link);
         pause_ = std::move(out.pause);
         resume_ = std::move(out.resume);
         paused_ = out.startsPaused;
@@ -217,7 +222,7 @@ private:
 
     ALCdevice* device_ = nullptr;
     ALCcontext* context_ = nullptr;
-    std::unique_ptr<detail::PulseOutput> output_;  // the game's own stream, if it plays through one
+    std::unique_ptr<detail::ServerLink> output_;  // the game's own stream, if it plays through one
     std::function<void()> pause_;
     std::function<void()> resume_;
     std::function<bool()> lost_;
@@ -369,6 +374,18 @@ double OpenAlSoundBank::lengthSeconds(SoundCue cue) const {
 
 bool OpenAlSoundBank::devicePaused() const {
     return impl_->device && impl_->device->paused();
+}
+
+OpenAlSoundBank::StreamFigures OpenAlSoundBank::streamFigures() const {
+    StreamFigures figures;
+    detail::ServerLink* link = impl_->device ? impl_->device->link() : nullptr;
+    if (link == nullptr) return figures;
+    figures.up = link->waitUntilUp(std::chrono::milliseconds(0));
+    const detail::PulseOutput::Latency latency = link->latency(std::chrono::seconds(1));
+    figures.bufferMs = latency.bufferMs;
+    figures.sinkMs = latency.sinkMs;
+    figures.underruns = link->underruns();
+    return figures;
 }
 
 OpenAlSoundBank::DeviceWarmUp::DeviceWarmUp() : number_(AudioDevice::warmUp()) {}

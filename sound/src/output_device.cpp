@@ -3,9 +3,6 @@
 #include <al.h>
 #include <alext.h>
 
-#include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <string>
 
 #include "vornakka/audio_setup.h"
@@ -17,14 +14,12 @@ namespace {
 
 constexpr const char* kUnknownError = "Unknown error code";
 
-// How long a sound server may take to accept the game's connection, and
-// then its stream, before OpenAL Soft's own device is used instead.
-constexpr std::chrono::milliseconds kServerTimeout{2000};
-
 // The game's own stream on the sound server, mixed by an OpenAL loopback
 // device with the same context as OpenAL's own device would have: 44.1
-// kHz, stereo, float samples, no auxiliary sends. False leaves nothing
-// open.
+// kHz, stereo, float samples, no auxiliary sends. The stream itself is made
+// in the background: the loopback device mixes nothing until it is asked
+// to, so a cue played before the stream is ready starts when it is. False
+// leaves nothing open.
 bool openOwnStream(OutputDevice& out) {
     if (alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE) return false;
     const auto openLoopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
@@ -32,19 +27,6 @@ bool openOwnStream(OutputDevice& out) {
     const auto render =
         reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
     if (openLoopback == nullptr || render == nullptr) return false;
-    std::unique_ptr<PulseOutput> output = PulseOutput::connect(kServerTimeout);
-    // The server makes the stream while OpenAL builds its mixer; until
-    // the mixer is there, the stream is filled with silence.
-    auto mixer = std::make_shared<std::atomic<ALCdevice*>>(nullptr);
-    const bool started = output && output->startStream([mixer, render](float* samples, std::size_t frames) {
-        ALCdevice* device = mixer->load();
-        if (device != nullptr) {
-            render(device, samples, static_cast<ALCsizei>(frames));
-        } else {
-            std::fill(samples, samples + frames * PulseOutput::kChannels, 0.0f);
-        }
-    });
-    if (!started) return false;
     ALCdevice* device = openLoopback(nullptr);
     if (device == nullptr) return false;
     const ALCint attributes[] = {ALC_FREQUENCY,          PulseOutput::kRate,
@@ -53,25 +35,22 @@ bool openOwnStream(OutputDevice& out) {
                                  ALC_MAX_AUXILIARY_SENDS,  0,
                                  0};
     ALCcontext* context = alcCreateContext(device, attributes);
-    const bool current = context != nullptr && alcMakeContextCurrent(context) == ALC_TRUE;
-    if (current) *mixer = device;
-    const bool playing = current && output->streamReady(kServerTimeout);
-    if (!playing) {
-        output.reset();
-        if (current) alcMakeContextCurrent(nullptr);
+    if (context == nullptr || alcMakeContextCurrent(context) != ALC_TRUE) {
         if (context != nullptr) alcDestroyContext(context);
         alcCloseDevice(device);
         return false;
     }
     out.device = device;
     out.context = context;
-    out.stream = std::move(output);
+    out.link = std::make_unique<ServerLink>([device, render](float* samples, std::size_t frames) {
+        render(device, samples, static_cast<ALCsizei>(frames));
+    });
     // The stream starts corked; a loopback device cannot be paused
     // itself, and a corked stream asks it for nothing, which is the same.
     out.startsPaused = true;
-    out.pause = [stream = out.stream.get()] { stream->setCorked(true); };
-    out.resume = [stream = out.stream.get()] { stream->setCorked(false); };
-    out.lost = [stream = out.stream.get()] { return stream->lost(); };
+    out.pause = [link = out.link.get()] { link->setCorked(true); };
+    out.resume = [link = out.link.get()] { link->setCorked(false); };
+    out.lost = [link = out.link.get()] { return link->down(); };
     return true;
 }
 

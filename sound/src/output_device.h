@@ -3,9 +3,9 @@
 //
 // Where the player left OpenAL Soft's back-ends to the game and a
 // PulseAudio-protocol server answers, the game's own stream on that server
-// (pulse_output.h) plays what an OpenAL loopback device mixes. Anything
-// else (no server, the player's own choice of back-ends, a server that does
-// not connect in time) gets OpenAL Soft's own device, as it picks it.
+// (pulse_output.h, kept by server_link.h) plays what an OpenAL loopback
+// device mixes. Anything else (no server, the player's own choice of
+// back-ends) gets OpenAL Soft's own device, as it picks it, and keeps it.
 #pragma once
 
 #include <alc.h>
@@ -13,20 +13,20 @@
 #include <functional>
 #include <memory>
 
-#include "pulse_output.h"
+#include "server_link.h"
 
 namespace vornakka::detail {
 
 struct OutputDevice {
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;  // current on the calling thread
-    std::unique_ptr<PulseOutput> stream;  // the game's own stream, if it plays through one
+    std::unique_ptr<ServerLink> link;  // the game's own stream, if it plays through one
     // Both empty when the device cannot be paused.
     std::function<void()> pause;
     std::function<void()> resume;
     bool startsPaused = false;
-    // True once the output has gone for good (the sound server quit): its
-    // sources will never reach their end. Empty where OpenAL itself tells.
+    // True while the output plays nothing (the sound server went): its
+    // sources do not move. Empty where OpenAL itself tells.
     std::function<bool()> lost;
 };
 

@@ -6,8 +6,12 @@
 # property empty or garbled, corked once the welcome has sounded; OpenAL
 # Soft's JACK probe must leave nothing in /dev/shm. Then a
 # player's own choice of back-end (ALSOFT_DRIVERS, or "drivers" in
-# alsoft.conf) must still win: the silent device, and no stream at all. Last,
+# alsoft.conf) must still win: the silent device, and no stream at all. Then
 # the server quits under the game, which must outlive it and fall asleep.
+# Last, under Xvfb, the server is restarted under the running game: the game
+# says once that the sound was lost and once that it is back, and a spin
+# (a click on KÄYNNISTÄ) is heard: its stream is there again and the sink's monitor
+# records sound.
 #
 #   sound_server_stream.sh VORNAKKA ASSETS pipewire|pulseaudio
 set -u
@@ -121,5 +125,48 @@ else
   fail "the server's process was not found"
 fi
 stop_game "$pid"
+
+# The server restarted under the game, as a desktop restarts it.
+display=
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v parec >/dev/null; then
+  display=99
+  while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  trap 'kill $xvfb 2>/dev/null' EXIT
+  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
+  export DISPLAY=:$display
+  restart_server() {
+    kill -USR1 "$SOUND_SERVER_PID"
+    sleep 0.5
+    for _ in $(seq 100); do [[ -n $(pactl list short sinks 2>/dev/null) ]] && break; sleep 0.1; done
+  }
+  restart_server  # it was stopped above
+  pid=$(start_game env QT_QPA_PLATFORM=xcb)
+  restart_server
+  for _ in $(seq 100); do
+    grep -q 'back' "$HOME/game.log" && break
+    sleep 0.1
+  done
+  window=$(xdotool search --sync --onlyvisible --pid "$pid" --name '^Vornakka$' | head -1)
+  sleep 1  # a cue played from 1 s after the server is back must be heard
+  monitor=$(pactl get-default-sink).monitor
+  timeout 3 parec -d "$monitor" --format=s16le --channels=1 --rate=8000 --raw >"$HOME/heard.raw" &
+  recorder=$!
+  sleep 0.5
+  xdotool mousemove --window "$window" 528 464 click 1  # KÄYNNISTÄ
+  wait "$recorder"
+  [[ -n $(stream_of "$pid") ]] || fail "no stream of the game after the server's restart"
+  loudest=$(od -An -td2 -v -w2 "$HOME/heard.raw" | awk '{v = $1 < 0 ? -$1 : $1; if (v > m) m = v} END {print m + 0}')
+  ((loudest > 300)) || fail "the spin after the server's restart was not heard (loudest sample $loudest)"
+  [[ $(grep -c 'sound lost' "$HOME/game.log") == 1 ]] || fail "the loss was not said once: $(cat "$HOME/game.log")"
+  [[ $(grep -c 'sound is back' "$HOME/game.log") == 1 ]] || fail "the return was not said once: $(cat "$HOME/game.log")"
+  stop_game "$pid"
+  kill "$xvfb"
+  wait "$xvfb" 2>/dev/null
+  trap - EXIT
+else
+  fail "Xvfb, xdotool or parec is missing: the restart was not tried"
+fi
 
 exit $((failures > 0))

@@ -9,6 +9,9 @@
 # /tmp (so that its socket paths stay short wherever the build is), with HOME
 # and the XDG folders inside it, so nothing of the user's is read or written.
 # Everything started here is stopped by its PID and the folder removed.
+# SIGUSR1 to this script (its PID is in SOUND_SERVER_PID) stops the server's
+# programs and starts them again on the same folder, as a desktop restarts
+# them; it is back once `pactl list short sinks` lists a sink.
 # Exit status: the command's; 77 when the server's programs are missing or it
 # did not answer (a failure instead when CI=true: the test packages bring it).
 set -u
@@ -34,6 +37,7 @@ dir=$(mktemp -d /tmp/vksnd.XXXXXX) || exit 1
 pids=()
 cleanup() {
   local i
+  [[ -n ${command_pid:-} ]] && kill "$command_pid" 2>/dev/null
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
   for i in "${pids[@]}"; do wait "$i" 2>/dev/null; done
   rm -rf "$dir"
@@ -52,19 +56,34 @@ if [[ $kind == pipewire ]]; then
   dbus-daemon --session --address="$DBUS_SESSION_BUS_ADDRESS" --nofork --nopidfile >"$dir/dbus.log" 2>&1 &
   pids+=($!)
   for _ in $(seq 50); do [[ -S $XDG_RUNTIME_DIR/bus ]] && break; sleep 0.1; done
-  pipewire >"$dir/pipewire.log" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 50); do [[ -S $XDG_RUNTIME_DIR/pipewire-0 ]] && break; sleep 0.1; done
-  wireplumber >"$dir/wireplumber.log" 2>&1 &
-  pids+=($!)
-  pipewire-pulse >"$dir/pipewire-pulse.log" 2>&1 &
-  pids+=($!)
-else
-  printf 'load-module module-null-sink\nload-module module-native-protocol-unix\n' >"$dir/default.pa"
-  pulseaudio -n -F "$dir/default.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-    --log-target=file:"$dir/pulseaudio.log" >/dev/null 2>&1 &
-  pids+=($!)
 fi
+
+# The server's own programs, after the session bus.
+first_server=${#pids[@]}
+start_server() {
+  if [[ $kind == pipewire ]]; then
+    pipewire >>"$dir/pipewire.log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 50); do [[ -S $XDG_RUNTIME_DIR/pipewire-0 ]] && break; sleep 0.1; done
+    wireplumber >>"$dir/wireplumber.log" 2>&1 &
+    pids+=($!)
+    pipewire-pulse >>"$dir/pipewire-pulse.log" 2>&1 &
+    pids+=($!)
+  else
+    printf 'load-module module-null-sink\nload-module module-native-protocol-unix\n' >"$dir/default.pa"
+    pulseaudio -n -F "$dir/default.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+      --log-target=file:"$dir/pulseaudio.log" >/dev/null 2>&1 &
+    pids+=($!)
+  fi
+}
+restart_server() {
+  local i
+  for ((i = ${#pids[@]} - 1; i >= first_server; i--)); do kill "${pids[i]}" 2>/dev/null; done
+  for ((i = ${#pids[@]} - 1; i >= first_server; i--)); do wait "${pids[i]}" 2>/dev/null; done
+  pids=("${pids[@]:0:first_server}")
+  start_server
+}
+start_server
 
 # Up once the sink is there (WirePlumber makes PipeWire's a moment later).
 for _ in $(seq 100); do
@@ -76,4 +95,15 @@ if [[ -z $(pactl list short sinks 2>/dev/null) ]]; then
   skip "the private $kind did not start"
 fi
 
-"$@"
+# The command runs in the background, so that a restart can be asked for
+# while it runs.
+export SOUND_SERVER_PID=$$
+trap restart_server USR1
+"$@" &
+command_pid=$!
+while :; do
+  wait "$command_pid"
+  status=$?
+  kill -0 "$command_pid" 2>/dev/null || break
+done
+exit "$status"

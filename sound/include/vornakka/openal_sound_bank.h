@@ -48,7 +48,11 @@
 // - Output: on a desktop's PulseAudio or PipeWire server the game plays
 //   through a stream of its own that an OpenAL loopback device mixes into
 //   (same 44.1 kHz mixing, same sources); pausing corks that stream. See
-//   output_device.h for when, and OpenAL Soft's own device otherwise.
+//   output_device.h for when, and OpenAL Soft's own device otherwise. The
+//   stream is made in the background (the windows never wait for the
+//   server) and made again whenever the server restarts; while no server
+//   answers, a cue that was sounding is over as if played out, and the
+//   device sleeps.
 //
 // All calls belong on one thread (the game's user-interface thread).
 #pragma once
@@ -113,6 +117,16 @@ public:
     double positionSeconds(SoundCue cue) const;
     double lengthSeconds(SoundCue cue) const;
     bool devicePaused() const;
+    // The game's stream on the sound server, if the bank plays through one:
+    // whether it plays now, the delay the server reports for it (waiting up
+    // to 1 s for the server's answer) and how often it ran dry so far.
+    struct StreamFigures {
+        bool up = false;
+        double bufferMs = -1;
+        double sinkMs = -1;
+        std::uint64_t underruns = 0;
+    };
+    StreamFigures streamFigures() const;
 
 private:
     struct Impl;
