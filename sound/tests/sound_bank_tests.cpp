@@ -10,7 +10,7 @@
 
 #include "test_tones.h"
 #include "vornakka/failure.h"
-#include "vornakka/openal_sound_bank.h"
+#include "openal_sound_bank.h"
 
 namespace vornakka {
 namespace {

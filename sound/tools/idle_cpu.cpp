@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "vornakka/failure.h"
-#include "vornakka/openal_sound_bank.h"
+#include "openal_sound_bank.h"
 
 namespace {
 

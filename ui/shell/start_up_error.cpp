@@ -4,7 +4,7 @@
 
 #include <QMessageBox>
 
-#include "shell/sound_players.h"
+#include "vornakka/sound_players.h"
 #include "vornakka/cp1252.h"
 #include "vornakka/failure.h"
 
