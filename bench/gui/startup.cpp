@@ -22,8 +22,8 @@
 
 #include "Vorna/vorna.h"
 #include "bench_support.h"
-#include "shell/game.h"
 #include "openal_sound_bank.h"
+#include "shell/game.h"
 
 namespace vornakka::bench {
 namespace {

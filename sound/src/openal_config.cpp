@@ -51,8 +51,10 @@ bool readDriversLine(const std::string& path, std::string& value) {
         if (text.empty()) continue;
         if (text.front() == '[') {
             const auto close = text.find(']');
-            std::string section = trim(std::string_view(text).substr(1, close == std::string::npos ? text.size() - 1 : close - 1));
-            std::transform(section.begin(), section.end(), section.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            std::string section = trim(
+                std::string_view(text).substr(1, close == std::string::npos ? text.size() - 1 : close - 1));
+            std::transform(section.begin(), section.end(), section.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
             general = section == "general";
             continue;
         }

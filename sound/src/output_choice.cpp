@@ -33,7 +33,8 @@ bool gameChoseBackends = false;
 
 void prepareAudioEnvironment() {
     const std::string override = environment("PULSE_PROP_OVERRIDE");
-    const std::string properties = override.empty() ? kPulseProperties : std::string(kPulseProperties) + " " + override;
+    const std::string properties =
+        override.empty() ? kPulseProperties : std::string(kPulseProperties) + " " + override;
     ::setenv("PULSE_PROP_OVERRIDE", properties.c_str(), 1);
     gameChoseBackends = openAlDriverSetting().empty();
     if (gameChoseBackends) ::setenv("ALSOFT_DRIVERS", kOurDrivers, 1);
