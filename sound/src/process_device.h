@@ -119,9 +119,8 @@ private:
 class DeviceWarmUp {
 public:
     DeviceWarmUp();
+    DeviceWarmUp(DeviceWarmUp&&) = delete;  // one helper, waited for once
     ~DeviceWarmUp();
-    DeviceWarmUp(const DeviceWarmUp&) = delete;
-    DeviceWarmUp& operator=(const DeviceWarmUp&) = delete;
 
 private:
     std::uint64_t number_;

@@ -14,12 +14,10 @@ public:
     GameSound();
     // Waits for the device's opening; a device no player took is closed.
     ~GameSound();
-    GameSound(const GameSound&) = delete;
-    GameSound& operator=(const GameSound&) = delete;
 
 private:
     struct WarmUp;
-    std::unique_ptr<WarmUp> warmUp_;
+    std::unique_ptr<WarmUp> warmUp_;  // also keeps a GameSound from being copied
 };
 
 }  // namespace vornakka
