@@ -31,8 +31,8 @@
 #include <thread>
 #include <vector>
 
-#include "vornakka/audio_setup.h"
-#include "vornakka/openal_sound_bank.h"
+#include "openal_sound_bank.h"
+#include "output_choice.h"
 
 using namespace vornakka;
 using Steady = std::chrono::steady_clock;
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: sound_bench ASSETS (beside a sound server)\n");
         return 2;
     }
-    prepareAudioEnvironment();
+    detail::prepareAudioEnvironment();
     OpenAlSoundBank bank;
     for (int i = 0; i < kSoundCueCount; ++i) bank.open(static_cast<SoundCue>(i));
     if (!waitFor([&] { return bank.streamFigures().up; }, std::chrono::seconds(5), 10)) {
@@ -196,8 +196,8 @@ int main(int argc, char** argv) {
     if (wrapper == nullptr) return 0;
     ::kill(static_cast<pid_t>(std::atoi(wrapper)), SIGUSR1);
     waitFor([&] { return !bank.streamFigures().up; }, std::chrono::seconds(5));
-    waitFor([] { return !pulseServerAnswers(); }, std::chrono::seconds(5));
-    if (!waitFor([] { return pulseServerAnswers(); }, std::chrono::seconds(10), 2)) {
+    waitFor([] { return !detail::pulseServerAnswers(); }, std::chrono::seconds(5));
+    if (!waitFor([] { return detail::pulseServerAnswers(); }, std::chrono::seconds(10), 2)) {
         std::printf("server restarted: it did not come back\n");
         return 1;
     }

@@ -7,9 +7,9 @@
 #include "shell/game.h"
 #include "shell/show_requests.h"
 #include "shell/single_game.h"
-#include "shell/sound_players.h"
 #include "shell/system_clock.h"
-#include "vornakka/audio_setup.h"
+#include "vornakka/game_sound.h"
+#include "vornakka/sound_players.h"
 
 namespace {
 
@@ -37,13 +37,11 @@ int main(int argc, char** argv) {
     }
     if (!single.notes().empty()) std::fprintf(stderr, "vornakka: %s\n", single.notes().c_str());
 
-    // How the sound server shows the game, and OpenAL Soft's back-ends;
-    // before any thread starts. The audio device then opens while Qt starts
-    // and the windows are built.
-    vornakka::prepareAudioEnvironment();
-    const vornakka::OpenAlSoundBank::DeviceWarmUp audio;
+    // The sound, before any thread starts: its audio device then opens while
+    // Qt starts and the windows are built.
+    const vornakka::GameSound sound;
     QApplication app(argc, argv);
     const vornakka::ShowRequests requests(single.takeListeningSocket());
     vornakka::SystemClock clock;
-    return vornakka::runGame(app, clock, [] { return std::make_unique<vornakka::OpenAlPlayers>(); });
+    return vornakka::runGame(app, clock, vornakka::makeSoundPlayers);
 }

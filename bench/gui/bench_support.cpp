@@ -15,8 +15,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "output_choice.h"
 #include "shell/game.h"
-#include "vornakka/audio_setup.h"
 
 namespace vornakka::bench {
 
@@ -123,7 +123,7 @@ void prepareEnvironment() {
     if (qEnvironmentVariableIsEmpty("ALSOFT_DRIVERS") && qEnvironmentVariableIsEmpty("BENCH_SOUND_SERVER")) {
         qputenv("ALSOFT_DRIVERS", "null");
     }
-    prepareAudioEnvironment();
+    detail::prepareAudioEnvironment();
 }
 
 int countArgument(int argc, char** argv, int otherwise) {

@@ -12,9 +12,9 @@
 #include "Vorna/vorna.h"
 #include "bench_support.h"
 #include "shell/game.h"
-#include "shell/sound_players.h"
 #include "tools/quiet_players.h"
 #include "vornakka/slot_machine.h"
+#include "vornakka/sound_players.h"
 
 namespace vornakka::bench {
 namespace {

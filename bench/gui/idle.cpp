@@ -10,8 +10,8 @@
 
 #include "Vorna/vorna.h"
 #include "bench_support.h"
+#include "openal_sound_bank.h"
 #include "shell/game.h"
-#include "shell/sound_players.h"
 
 namespace vornakka::bench {
 namespace {
@@ -39,7 +39,7 @@ int idle(int seconds) {
     for (int round = 0; round < kRounds; ++round) {
         {
             Scratch scratch;
-            OpenAlPlayers players;
+            OpenAlSoundBank players;
             struct Clock final : vornakka::Clock {
                 TimeOfDay utcTimeOfDay() override { return {12, 0, 0, 0}; }
             } clock;
@@ -50,7 +50,7 @@ int idle(int seconds) {
             // blocks of up to 2 s and starts pulling the game's stream late,
             // so the sound may end well after 2.5 s: wait for the sleep itself.
             settle(1500);
-            for (int waited = 0; !players.bank().devicePaused() && waited < 10000; waited += 100) {
+            for (int waited = 0; !players.devicePaused() && waited < 10000; waited += 100) {
                 settle(100);
             }
             settle(500);

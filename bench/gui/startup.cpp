@@ -22,8 +22,8 @@
 
 #include "Vorna/vorna.h"
 #include "bench_support.h"
+#include "openal_sound_bank.h"
 #include "shell/game.h"
-#include "shell/sound_players.h"
 
 namespace vornakka::bench {
 namespace {
@@ -36,7 +36,7 @@ int startupChild(QApplication& app) {
     first.launched = launched;
 
     prepareApplication(app);
-    OpenAlPlayers players;
+    OpenAlSoundBank players;
     struct Clock final : vornakka::Clock {
         TimeOfDay utcTimeOfDay() override { return {12, 0, 0, 0}; }
     } clock;

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "vornakka/audio_setup.h"
+#include "output_choice.h"
 
 namespace vornakka::detail {
 

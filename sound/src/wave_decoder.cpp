@@ -7,16 +7,15 @@
 #include <fstream>
 #include <memory>
 
+#include "library_text.h"
 #include "vornakka/failure.h"
 
 namespace vornakka::detail {
 
 namespace {
 
-constexpr const char* kUnknownError = "Unknown error code";
-
-[[noreturn]] void fail(const char* libraryText) {
-    throw MediaError(libraryText != nullptr && *libraryText != '\0' ? libraryText : kUnknownError);
+[[noreturn]] void fail(const char* text) {
+    throw MediaError(detail::libraryText(text));
 }
 
 // libsndfile's own words for a file of a known format with broken contents.

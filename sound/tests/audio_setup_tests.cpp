@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "no_device_message.h"
+#include "openal_config.h"
+#include "output_choice.h"
 #include "test_tones.h"
-#include "vornakka/audio_setup.h"
 
-namespace vornakka {
+namespace vornakka::detail {
 namespace {
 
 // Sets environment variables for one test and puts the old values back.
@@ -108,4 +110,4 @@ TEST(AudioSetup, TheNoDeviceMessageNamesTheBackEndsTried) {
 }
 
 }  // namespace
-}  // namespace vornakka
+}  // namespace vornakka::detail

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include "openal_sound_bank.h"
 #include "test_tones.h"
 #include "vornakka/failure.h"
-#include "vornakka/openal_sound_bank.h"
 
 namespace vornakka {
 namespace {

@@ -8,9 +8,9 @@
 #include <functional>
 #include <thread>
 
+#include "openal_sound_bank.h"
 #include "test_tones.h"
 #include "vornakka/failure.h"
-#include "vornakka/openal_sound_bank.h"
 
 namespace vornakka {
 namespace {

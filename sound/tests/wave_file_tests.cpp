@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "vornakka/openal_sound_bank.h"
+#include "openal_sound_bank.h"
 
 namespace vornakka {
 namespace {

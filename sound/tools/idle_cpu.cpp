@@ -17,8 +17,8 @@
 #include <string>
 #include <thread>
 
+#include "openal_sound_bank.h"
 #include "vornakka/failure.h"
-#include "vornakka/openal_sound_bank.h"
 
 namespace {
 

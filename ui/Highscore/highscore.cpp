@@ -5,10 +5,10 @@
 #include "About/about.h"
 #include "Vorna/vorna.h"
 #include "shell/event_boundary.h"
-#include "shell/sound_players.h"
 #include "shell/start_up_error.h"
 #include "vornakka/cp1252.h"
 #include "vornakka/high_score_table.h"
+#include "vornakka/sound_players.h"
 #include "vornakka/strips.h"
 
 namespace vornakka {

@@ -10,10 +10,10 @@
 #include "Highscore/highscore.h"
 #include "Nimi/nimi.h"
 #include "shell/event_boundary.h"
-#include "shell/sound_players.h"
 #include "shell/start_up_error.h"
 #include "vornakka/cp1252.h"
 #include "vornakka/slot_machine.h"
+#include "vornakka/sound_players.h"
 #include "vornakka/strips.h"
 
 namespace vornakka {

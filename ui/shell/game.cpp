@@ -13,10 +13,10 @@
 #include "Vorna/vorna.h"
 #include "common/fonts.h"
 #include "common/pictures.h"
-#include "shell/sound_players.h"
 #include "shell/start_up_error.h"
 #include "vornakka/failure.h"
 #include "vornakka/slot_machine.h"
+#include "vornakka/sound_players.h"
 
 namespace vornakka {
 

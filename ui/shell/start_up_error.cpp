@@ -4,9 +4,9 @@
 
 #include <QMessageBox>
 
-#include "shell/sound_players.h"
 #include "vornakka/cp1252.h"
 #include "vornakka/failure.h"
+#include "vornakka/sound_players.h"
 
 namespace vornakka {
 

@@ -259,7 +259,7 @@ TEST(StartUpErrorTest, TheRealPlayersFailTheSameWayAndSoDoesAMissingSatan) {
     FixedClock clock(TimeOfDay{8, 0, 0, 0});
     {
         BoxAnswerer boxes;
-        EXPECT_EQ(runGame(*qApp, clock, [] { return std::make_unique<OpenAlPlayers>(); }), 1);
+        EXPECT_EQ(runGame(*qApp, clock, makeSoundPlayers), 1);
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_EQ(boxes.boxes[0].title.toStdString(), "Application Error");
         const auto match = kApplicationError.match(boxes.boxes[0].text);

@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "shell/game.h"
-#include "shell/sound_players.h"
 #include "vornakka/services.h"
 #include "vornakka/slot_machine.h"
+#include "vornakka/sound_players.h"
 
 namespace vornakka::test {
 

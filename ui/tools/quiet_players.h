@@ -7,7 +7,7 @@
 #include <QtGlobal>
 #include <cstdio>
 
-#include "shell/sound_players.h"
+#include "vornakka/sound_players.h"
 
 namespace vornakka::tools {
 

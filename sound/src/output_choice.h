@@ -1,6 +1,9 @@
-// How the game meets the desktop's sound system, set up once at the start of
-// the program, before OpenAL Soft starts and before any thread runs.
+// Where the game's sound goes, decided here and nowhere else: the game's own
+// stream on the desktop's sound server (pulse_output.h), or OpenAL Soft's
+// own device as OpenAL Soft picks it.
 //
+// - prepareAudioEnvironment runs once at the start of the program, before
+//   OpenAL Soft starts and before any thread runs.
 // - The sound server (PulseAudio, or PipeWire through pipewire-pulse) shows
 //   the game as "Vornakka" with the game's icon and the role "game", so that
 //   the desktop's volume controls and role policies can tell it apart. The
@@ -13,13 +16,11 @@
 //   order without JACK. A player who runs JACK names it: ALSOFT_DRIVERS=jack.
 // - Where the player left the back-ends to the game and a PulseAudio-protocol
 //   server runs, the game plays through a stream of its own instead of
-//   OpenAL Soft's (see pulse_output.h): backendsLeftToGame() says so.
+//   OpenAL Soft's: playsThroughOwnStream() says so. Anything else (no
+//   server, the player's own choice of back-ends) gets OpenAL Soft's device.
 #pragma once
 
-#include <string>
-#include <vector>
-
-namespace vornakka {
+namespace vornakka::detail {
 
 void prepareAudioEnvironment();
 
@@ -31,18 +32,7 @@ bool backendsLeftToGame();
 // PULSE_SERVER names a remote one, which cannot be checked from here).
 bool pulseServerAnswers();
 
-// The back-ends OpenAL Soft will try, in its order, after the player's
-// setting (or ours): "pulse", "alsa", "oss" and so on.
-std::vector<std::string> openAlDriverOrder();
+// The choice: the game's own stream (true) or OpenAL Soft's device.
+bool playsThroughOwnStream();
 
-// The player's own back-end setting: ALSOFT_DRIVERS if set, else the last
-// "drivers" of OpenAL Soft's configuration files; empty when there is none.
-// `source` names where it came from.
-std::string openAlDriverSetting(std::string* source = nullptr);
-
-// Why no device could be opened, in words for the player. `backendReady` is
-// true when OpenAL Soft did pick a back-end but its device would not open
-// (ALC_OUT_OF_MEMORY in 1.19), false when no back-end was left to pick.
-std::string noAudioDeviceMessage(bool backendReady);
-
-}  // namespace vornakka
+}  // namespace vornakka::detail

@@ -1,18 +1,18 @@
-#include "output_device.h"
+#include "sound_output.h"
 
 #include <al.h>
 #include <alext.h>
 
 #include <string>
 
-#include "vornakka/audio_setup.h"
+#include "library_text.h"
+#include "no_device_message.h"
+#include "output_choice.h"
 #include "vornakka/failure.h"
 
 namespace vornakka::detail {
 
 namespace {
-
-constexpr const char* kUnknownError = "Unknown error code";
 
 // The game's own stream on the sound server, mixed by an OpenAL loopback
 // device with the same context as OpenAL's own device would have: 44.1
@@ -20,7 +20,7 @@ constexpr const char* kUnknownError = "Unknown error code";
 // in the background: the loopback device mixes nothing until it is asked
 // to, so a cue played before the stream is ready starts when it is. False
 // leaves nothing open.
-bool openOwnStream(OutputDevice& out) {
+bool openOwnStream(SoundOutput& out) {
     if (alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE) return false;
     const auto openLoopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
         alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
@@ -54,7 +54,7 @@ bool openOwnStream(OutputDevice& out) {
     return true;
 }
 
-void openOpenAlDevice(OutputDevice& out) {
+void openOpenAlDevice(SoundOutput& out) {
     out.device = alcOpenDevice(nullptr);
     if (out.device == nullptr) {
         // OpenAL's own code says little ("Out of Memory" where a back-end
@@ -82,8 +82,7 @@ void openOpenAlDevice(OutputDevice& out) {
     const ALCint attributes[] = {ALC_MAX_AUXILIARY_SENDS, 0, 0};
     out.context = alcCreateContext(out.device, attributes);
     if (out.context == nullptr || alcMakeContextCurrent(out.context) == ALC_FALSE) {
-        const ALCchar* text = alcGetString(out.device, alcGetError(out.device));
-        std::string message = text != nullptr && *text != '\0' ? text : kUnknownError;
+        std::string message = libraryText(alcGetString(out.device, alcGetError(out.device)));
         if (out.context != nullptr) alcDestroyContext(out.context);
         alcCloseDevice(out.device);
         throw MediaError(message);
@@ -92,9 +91,9 @@ void openOpenAlDevice(OutputDevice& out) {
 
 }  // namespace
 
-OutputDevice openOutputDevice() {
-    OutputDevice out;
-    if (backendsLeftToGame() && pulseServerAnswers() && openOwnStream(out)) return out;
+SoundOutput openSoundOutput() {
+    SoundOutput out;
+    if (playsThroughOwnStream() && openOwnStream(out)) return out;
     openOpenAlDevice(out);
     return out;
 }

@@ -1,11 +1,10 @@
-// Where the game's sound goes: the ALC device the sound bank mixes with, and
-// how it is made quiet while nothing sounds.
+// The sound output once opened: the ALC device and context the players mix
+// with, and how it is made quiet while nothing sounds.
 //
-// Where the player left OpenAL Soft's back-ends to the game and a
-// PulseAudio-protocol server answers, the game's own stream on that server
-// (pulse_output.h, kept by server_link.h) plays what an OpenAL loopback
-// device mixes. Anything else (no server, the player's own choice of
-// back-ends) gets OpenAL Soft's own device, as it picks it, and keeps it.
+// output_choice.h decides which it is. The game's own stream on the sound
+// server (pulse_output.h, kept by server_link.h) plays what an OpenAL
+// loopback device mixes; otherwise it is OpenAL Soft's own device, as it
+// picks it, kept for the life of the process's device.
 #pragma once
 
 #include <alc.h>
@@ -17,7 +16,7 @@
 
 namespace vornakka::detail {
 
-struct OutputDevice {
+struct SoundOutput {
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;  // current on the calling thread
     std::unique_ptr<ServerLink> link;  // the game's own stream, if it plays through one
@@ -31,6 +30,6 @@ struct OutputDevice {
 };
 
 // Throws MediaError saying why no device could be opened.
-OutputDevice openOutputDevice();
+SoundOutput openSoundOutput();
 
 }  // namespace vornakka::detail

@@ -1,33 +1,18 @@
-#include "vornakka/audio_setup.h"
+#include "openal_config.h"
 
-#include <stdlib.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <cstring>
+#include <cstdlib>
 #include <fstream>
 #include <string_view>
 
-namespace vornakka {
+namespace vornakka::detail {
 
 namespace {
 
-// The names libpulse gives the game's connection and, through it, its stream.
-constexpr const char* kPulseProperties =
-    "application.name='Vornakka' application.icon_name='org.example.Vornakka' media.role='game'";
-
-struct Backend {
-    const char* name;
-    const char* shown;
-    const char* why;  // why it gave no sound
-};
-
-// The back-ends of Debian's OpenAL Soft 1.19 in the order it tries them.
-constexpr std::array<Backend, 8> kBackends = {{
+constexpr std::array<OpenAlBackend, 8> kBackends = {{
     {"jack", "JACK", "no JACK server answered"},
     {"pulse", "PulseAudio", "no PulseAudio or PipeWire sound server runs for this user"},
     {"alsa", "ALSA", "no sound card or ALSA output device could be opened"},
@@ -37,10 +22,6 @@ constexpr std::array<Backend, 8> kBackends = {{
     {"null", "the silent device", "it could not be started"},
     {"wave", "the wave-file writer", "no file is set for it"},
 }};
-
-// Everything but JACK, in OpenAL Soft's own order (the trailing comma keeps
-// the back-ends not named).
-constexpr const char* kOurDrivers = "-jack,";
 
 std::string trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r\n");
@@ -70,8 +51,10 @@ bool readDriversLine(const std::string& path, std::string& value) {
         if (text.empty()) continue;
         if (text.front() == '[') {
             const auto close = text.find(']');
-            std::string section = trim(std::string_view(text).substr(1, close == std::string::npos ? text.size() - 1 : close - 1));
-            std::transform(section.begin(), section.end(), section.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            std::string section = trim(
+                std::string_view(text).substr(1, close == std::string::npos ? text.size() - 1 : close - 1));
+            std::transform(section.begin(), section.end(), section.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
             general = section == "general";
             continue;
         }
@@ -119,28 +102,10 @@ std::vector<std::string> configFiles() {
     return files;
 }
 
-bool gameChoseBackends = false;
-
 }  // namespace
 
-bool pulseServerAnswers() {
-    std::string path = environment("PULSE_SERVER");
-    if (path.rfind("unix:", 0) == 0) path.erase(0, 5);
-    if (!path.empty() && path.front() != '/') return true;  // a remote server: cannot tell from here
-    if (path.empty()) {
-        const std::string runtime = environment("XDG_RUNTIME_DIR");
-        if (runtime.empty()) return false;
-        path = runtime + "/pulse/native";
-    }
-    sockaddr_un address{};
-    if (path.size() >= sizeof address.sun_path) return false;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    const bool answers = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return answers;
+const std::array<OpenAlBackend, 8>& openAlBackends() {
+    return kBackends;
 }
 
 std::string openAlDriverSetting(std::string* source) {
@@ -160,24 +125,11 @@ std::string openAlDriverSetting(std::string* source) {
     return value;
 }
 
-void prepareAudioEnvironment() {
-    const std::string override = environment("PULSE_PROP_OVERRIDE");
-    const std::string properties = override.empty() ? kPulseProperties : std::string(kPulseProperties) + " " + override;
-    ::setenv("PULSE_PROP_OVERRIDE", properties.c_str(), 1);
-    gameChoseBackends = openAlDriverSetting().empty();
-    if (gameChoseBackends) ::setenv("ALSOFT_DRIVERS", kOurDrivers, 1);
-}
-
-bool backendsLeftToGame() {
-    const char* drivers = std::getenv("ALSOFT_DRIVERS");
-    return gameChoseBackends && drivers != nullptr && std::strcmp(drivers, kOurDrivers) == 0;
-}
-
 std::vector<std::string> openAlDriverOrder() {
     const std::string setting = openAlDriverSetting();
     std::vector<std::string> order;
     if (setting.empty()) {
-        for (const Backend& b : kBackends) order.emplace_back(b.name);
+        for (const OpenAlBackend& b : kBackends) order.emplace_back(b.name);
         return order;
     }
     // "a,b,-c,": named back-ends first, "-name" drops one, and a trailing
@@ -190,7 +142,7 @@ std::vector<std::string> openAlDriverOrder() {
         const std::string name = trim(std::string_view(setting).substr(start, comma - start));
         rest = name.empty() && comma == setting.size() && comma > 0 && setting[comma - 1] == ',';
         const bool known = std::any_of(kBackends.begin(), kBackends.end(),
-                                       [&](const Backend& b) { return name == b.name; });
+                                       [&](const OpenAlBackend& b) { return name == b.name; });
         if (!name.empty() && name.front() == '-') {
             dropped.push_back(name.substr(1));
         } else if (known && std::find(order.begin(), order.end(), name) == order.end()) {
@@ -199,7 +151,7 @@ std::vector<std::string> openAlDriverOrder() {
         start = comma + 1;
     }
     if (rest) {
-        for (const Backend& b : kBackends) {
+        for (const OpenAlBackend& b : kBackends) {
             if (std::find(order.begin(), order.end(), b.name) == order.end()) order.emplace_back(b.name);
         }
     }
@@ -211,35 +163,4 @@ std::vector<std::string> openAlDriverOrder() {
     return order;
 }
 
-std::string noAudioDeviceMessage(bool backendReady) {
-    // OpenAL Soft uses the first back-end that starts: a sound server's
-    // back-end starts only when its server answers, a device back-end (ALSA,
-    // OSS...) always does, and then its device is the one that did not open.
-    const bool pulseUp = pulseServerAnswers();
-    std::vector<const Backend*> tried;
-    for (const std::string& name : openAlDriverOrder()) {
-        const auto backend = std::find_if(kBackends.begin(), kBackends.end(),
-                                          [&](const Backend& b) { return name == b.name; });
-        if (backend == kBackends.end()) continue;
-        tried.push_back(&*backend);
-        const bool server = name == "pulse" || name == "jack";
-        if (backendReady && (!server || (name == "pulse" && pulseUp))) break;
-    }
-    std::string message = "No sound output device was found";
-    if (tried.empty()) {
-        std::string source;
-        const std::string setting = openAlDriverSetting(&source);
-        message += ": OpenAL Soft had no sound back-end to try (" + source + " is \"" + setting + "\")";
-        return message + ".";
-    }
-    message += ". OpenAL Soft tried ";
-    for (std::size_t i = 0; i < tried.size(); ++i) {
-        if (i > 0) message += i + 1 == tried.size() ? " and " : ", ";
-        const bool serverUp = std::strcmp(tried[i]->name, "pulse") == 0 && pulseUp;
-        message += std::string(tried[i]->shown) + " (" +
-                   (serverUp ? "the sound server would not play" : tried[i]->why) + ")";
-    }
-    return message + ".";
-}
-
-}  // namespace vornakka
+}  // namespace vornakka::detail
