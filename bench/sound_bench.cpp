@@ -52,12 +52,12 @@ double msSince(Steady::time_point from, Steady::time_point to) {
 class Monitor {
 public:
     static std::unique_ptr<Monitor> open() {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 1};
+        const pa_sample_spec format{PA_SAMPLE_S16LE, kRate, 1};
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<std::uint32_t>(-1);
         attr.fragsize = kChunk * 2;
         pa_simple* s = pa_simple_new(nullptr, "sound_bench", PA_STREAM_RECORD, "@DEFAULT_MONITOR@", "monitor",
-                                     &spec, nullptr, &attr, nullptr);
+                                     &format, nullptr, &attr, nullptr);
         if (s == nullptr) return nullptr;
         return std::unique_ptr<Monitor>(new Monitor(s));
     }
