@@ -21,6 +21,12 @@ constexpr const char* kPulseProperties =
 // Everything but JACK, in OpenAL Soft's own order (the trailing comma keeps
 // the back-ends not named).
 constexpr const char* kOurDrivers = "-jack,";
+// The same, and without PipeWire's, when the game plays through its own
+// stream: OpenAL Soft then only mixes, but it starts its first back-end all
+// the same, and OpenAL Soft 1.24's PipeWire back-end stays connected to the
+// server for as long as the game runs, a second "vornakka" among its clients.
+// (OpenAL Soft 1.19 has no such back-end and ignores the name.)
+constexpr const char* kOwnStreamDrivers = "-jack,-pipewire,";
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
@@ -28,6 +34,7 @@ std::string environment(const char* name) {
 }
 
 bool gameChoseBackends = false;
+bool ownStream = false;
 
 }  // namespace
 
@@ -37,12 +44,14 @@ void prepareAudioEnvironment() {
         override.empty() ? kPulseProperties : std::string(kPulseProperties) + " " + override;
     ::setenv("PULSE_PROP_OVERRIDE", properties.c_str(), 1);
     gameChoseBackends = openAlDriverSetting().empty();
-    if (gameChoseBackends) ::setenv("ALSOFT_DRIVERS", kOurDrivers, 1);
+    ownStream = gameChoseBackends && pulseServerAnswers();
+    if (gameChoseBackends) ::setenv("ALSOFT_DRIVERS", ownStream ? kOwnStreamDrivers : kOurDrivers, 1);
 }
 
 bool backendsLeftToGame() {
     const char* drivers = std::getenv("ALSOFT_DRIVERS");
-    return gameChoseBackends && drivers != nullptr && std::strcmp(drivers, kOurDrivers) == 0;
+    return gameChoseBackends && drivers != nullptr &&
+           (std::strcmp(drivers, kOurDrivers) == 0 || std::strcmp(drivers, kOwnStreamDrivers) == 0);
 }
 
 bool pulseServerAnswers() {
@@ -66,7 +75,7 @@ bool pulseServerAnswers() {
 }
 
 bool playsThroughOwnStream() {
-    return backendsLeftToGame() && pulseServerAnswers();
+    return ownStream && backendsLeftToGame();
 }
 
 }  // namespace vornakka::detail

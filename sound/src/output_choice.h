@@ -32,7 +32,8 @@ bool backendsLeftToGame();
 // PULSE_SERVER names a remote one, which cannot be checked from here).
 bool pulseServerAnswers();
 
-// The choice: the game's own stream (true) or OpenAL Soft's device.
+// The choice, made by prepareAudioEnvironment: the game's own stream (true)
+// or OpenAL Soft's device.
 bool playsThroughOwnStream();
 
 }  // namespace vornakka::detail
