@@ -11,13 +11,12 @@ using Calls = std::vector<std::string>;
 TEST(Collect, AnOfferedWinGoesToWinningsAndTheMessageStays) {
     Rig rig;
     rig.startUp(2);
-    rig.change([&](MachineState& st) {
-        st.pendingWin = 30;
-        st.doubleFactor = 2;
-        st.doubleClosed = false;
-        st.stopped = {false, false, false};
-    });
-    rig.view.showMessage("VOITIT 60MK. TUPLAATKO?");
+    // The last 3 credits bet on BBB: 30 on offer, doubled once to 60.
+    rig.player.loseDownTo(3);
+    rig.player.setBet(3);
+    rig.player.spin("BBB");
+    rig.player.doubleRight();
+    ASSERT_EQ(rig.view.message, "VOITIT 60MK. TUPLAATKO?");
     rig.sounds.take();
     rig.machine().pressCollect();
     EXPECT_EQ(rig.sounds.take(), (Calls{"stop Voitto", "stop Kaynnistys", "stop Lukitus", "stop Voitonmaksu",
@@ -32,23 +31,22 @@ TEST(Collect, AnOfferedWinGoesToWinningsAndTheMessageStays) {
     EXPECT_EQ(rig.view.highScoresOpened, 0);
 
     // The collected win pays the next bets once the credits are gone.
-    rig.change([](MachineState& st) { st.credits = 0; });
+    ASSERT_EQ(rig.s().credits, 0);
+    rig.player.setBet(1);
     rig.machine().pressStart();
     EXPECT_EQ(rig.s().winnings, 59);
 }
 
 TEST(CashOut, AQualifyingScoreOpensTheNameEntryWithTheGameReset) {
     Rig rig;
-    rig.jackpot.stored = 40;
+    rig.jackpot.stored = 39;  // the losing spin below adds 1
     rig.startUp(3);
-    rig.change([&](MachineState& st) {
-        st.winnings = 95;  // row 10 holds 10
-        st.credits = 12;
-        st.lastWin = 7;
-        st.held = {true, false, true};
-    });
-    rig.view.setHoldLamp(1, true);
-    rig.view.setHoldLamp(3, true);
+    rig.player.winAndCollect(4, "AAA");  // 80
+    rig.player.winAndCollect(1, "EEE");  // 15: 95 in all, and row 10 holds 10
+    rig.player.spin(test::ScriptedPlayer::kLosingLine);  // a losing spin allows holds
+    rig.machine().pressHold(1);
+    rig.machine().pressHold(3);
+    ASSERT_TRUE(rig.view.lamp[0] && rig.view.lamp[2]);
     rig.sounds.take();
     rig.view.calls.clear();
     rig.machine().pressCollect();
@@ -63,7 +61,7 @@ TEST(CashOut, AQualifyingScoreOpensTheNameEntryWithTheGameReset) {
     // The fresh game on show keeps the last win and the jackpot.
     EXPECT_EQ(rig.view.counters.credits, 50);
     EXPECT_EQ(rig.view.counters.winnings, 0);
-    EXPECT_EQ(rig.view.counters.lastWin, 7);
+    EXPECT_EQ(rig.view.counters.lastWin, 15);
     EXPECT_EQ(rig.view.counters.jackpot, 40);
     EXPECT_EQ(rig.view.calls.back(), "counters");
     EXPECT_EQ(rig.view.calls[rig.view.calls.size() - 2], "openNameEntry:95");
@@ -86,9 +84,7 @@ TEST(CashOut, AScoreThatDoesNotBeatRowTenGoesStraightToTheList) {
 TEST(CashOut, AFailedSaveLeavesTheGameAsItWas) {
     Rig rig;
     rig.startUp(4);
-    rig.change([&](MachineState& st) {
-        st.winnings = 300;
-    });
+    for (int win = 0; win < 3; ++win) rig.player.winAndCollect(5, "AAA");  // 100 each
     rig.jackpot.failSave = "Disk full";
     EXPECT_THROW(rig.machine().pressCollect(), IoError);
     EXPECT_EQ(rig.s().winnings, 300);
@@ -101,9 +97,7 @@ TEST(CashOut, AFailedSaveLeavesTheGameAsItWas) {
 TEST(NewGame, HoldsAfterALosingGameOverAreAcceptedAtOnce) {
     Rig rig;
     rig.startUp(8);
-    rig.change([&](MachineState& st) {
-        st.credits = 1;
-    });
+    rig.player.loseDownTo(1);
     testing::aimAt(rig, "UFB");
     rig.machine().pressStart();
     rig.runSpin();

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "fixed_clock.h"
+#include "scripted_player.h"
 #include "vornakka/failure.h"
 #include "vornakka/slot_machine.h"
 
@@ -107,7 +107,8 @@ struct FakeHighScores : HighScoreStore {
 };
 
 
-// A machine with its recording services, started up with a chosen seed.
+// A machine with its recording services, started up with a chosen seed and
+// played on with scripted draws.
 struct Rig {
     RecordingView view;
     RecordingSounds sounds;
@@ -115,96 +116,25 @@ struct Rig {
     FakeHighScores scores;
     FixedClock clock;
     RandomSource random;
-    std::optional<SlotMachine> m{std::in_place, view, sounds, jackpot, scores, clock, random};
+    SlotMachine m{view, sounds, jackpot, scores, clock, random};
+    test::ScriptedPlayer player{m, random, [this] { return view.reelTimer; }};
 
-    SlotMachine& machine() { return *m; }
-    // Goes on from the present state with the given changes, as a game
-    // resumed from them would.
-    void change(const std::function<void(MachineState&)>& edit) {
-        MachineState s = m->state();
-        edit(s);
-        m.emplace(view, sounds, jackpot, scores, clock, random, s);
-    }
+    SlotMachine& machine() { return m; }
 
     // Seeds through the clock: a seed below 86 400 000 is a time of day.
     void startUp(std::uint32_t seed = 0) {
         clock.time = {static_cast<int>(seed / 3600000), static_cast<int>(seed / 60000 % 60),
                       static_cast<int>(seed / 1000 % 60), static_cast<int>(seed % 1000)};
-        m->startUp();
+        m.startUp();
     }
-    const MachineState& s() const { return m->state(); }
+    const MachineState& s() const { return m.state(); }
 
     // Ticks the reel timer while the view keeps it on; returns the tick count.
-    int runSpin(int limit = 1000) {
-        int ticks = 0;
-        while (view.reelTimer && ticks < limit) {
-            m->reelTick();
-            ++ticks;
-        }
-        return ticks;
-    }
-    int runGamble(int limit = 1000) {
-        int ticks = 0;
-        while (m->gambleNeedsTicks() && ticks < limit) {
-            m->gambleTick();
-            ++ticks;
-        }
-        return ticks;
-    }
+    int runSpin(int limit = 1000) { return player.finishSpin(limit); }
+    int runGamble(int limit = 1000) { return player.finishGamble(limit); }
 };
 
-// Where the machine would end, from this state and generator, after `play`:
-// the machine's own rules run on a copy. The copy has money enough that no
-// loss ends its game, which would draw the reels and reset the faces anew.
-inline MachineState afterTrial(const MachineState& from, const RandomSource& random,
-                               const std::function<void(Rig&)>& play) {
-    Rig trial;
-    trial.random = random;
-    trial.change([&](MachineState& s) {
-        s = from;
-        s.credits = 1000;
-    });
-    play(trial);
-    return trial.s();
-}
-
-inline MachineState afterSpin(const MachineState& from, const RandomSource& random) {
-    return afterTrial(from, random, [](Rig& t) {
-        t.machine().pressStart();
-        t.runSpin();
-    });
-}
-
-// Positions the reels so that the next spin lands on `line`: a reel moves the
-// same number of places from any start, so each start is shifted by what a
-// trial spin missed.
-inline void aimAt(Rig& rig, const std::string& line) {
-    const MachineState trial = afterSpin(rig.s(), rig.random);
-    rig.change([&](MachineState& st) {
-        for (std::size_t i = 0; i < 3; ++i) {
-            const int target = static_cast<int>(kReelStrips[i].letters.find(line[i])) + 1;
-            ASSERT_GT(target, 0) << line;
-            if (st.held[i]) continue;
-            st.reelPos[i] = ((st.reelPos[i] - 1 + target - trial.reelPos[i]) % 30 + 30) % 30 + 1;
-        }
-    });
-}
-
-// Searches the seeds from `from` for the first whose next spin, started from
-// the given state of a freshly started machine, ends on the wanted line.
-// Returns the seed; the test then replays it.
-inline std::uint32_t findSeedForLine(const std::string& line, std::uint32_t from = 0,
-                                     const std::function<void(Rig&)>& prepare = {}) {
-    for (std::uint32_t seed = from; seed < 86400000u; ++seed) {
-        Rig rig;
-        rig.startUp(seed);
-        if (prepare) prepare(rig);
-        rig.machine().pressStart();
-        rig.runSpin();
-        const auto& shown = rig.s().shownSymbol;
-        if (std::string(shown.begin(), shown.end()) == line) return seed;
-    }
-    throw std::runtime_error("no seed gives " + line);
-}
+// The next start ends on `line`.
+inline void aimAt(Rig& rig, const std::string& line) { rig.player.aim(line); }
 
 }  // namespace vornakka::testing

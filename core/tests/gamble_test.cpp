@@ -8,32 +8,20 @@ namespace {
 using testing::Rig;
 using Calls = std::vector<std::string>;
 
-// Puts a started machine into the win offer with the given pending amount.
-void offer(Rig& rig, std::int32_t pending, std::int32_t factor = 1) {
-    rig.change([&](MachineState& st) {
-        st.pendingWin = pending;
-        st.doubleFactor = factor;
-        st.doubleClosed = false;
-        st.stopped = {false, false, false};
-    });
-}
-
-// Where the middle face of the next double-up will land from here.
-char nextMiddleFace(Rig& rig) {
-    return kFaceStrip.at(testing::afterTrial(rig.s(), rig.random, [](Rig& t) {
-                             offer(t, 1);
-                             t.machine().pressDouble();
-                             t.machine().pressSmile();
-                             t.runGamble();
-                         }).facePos[1]);
-}
-
-// Seeds the machine so that the next double-up ends on the wanted face.
-void startUpForFace(Rig& rig, char face) {
-    for (std::uint32_t seed = 0;; ++seed) {
-        rig.startUp(seed);
-        if (nextMiddleFace(rig) == face) return;
+// Plays a started machine into the win offer of `pending`: a line that pays
+// it at a bet the money allows.
+void offer(Rig& rig, std::int32_t pending) {
+    const std::pair<const char*, std::int32_t> lines[] = {{"AAA", 20}, {"EEE", 15}, {"BBB", 10}, {"CCC", 8}};
+    for (int bet = 1; bet <= 5; ++bet) {
+        for (const auto& [line, multiplier] : lines) {
+            if (multiplier * bet != pending) continue;
+            rig.player.setBet(bet);
+            rig.player.spin(line);
+            ASSERT_EQ(rig.s().pendingWin, pending);
+            return;
+        }
     }
+    FAIL() << "no line pays " << pending;
 }
 
 TEST(Gamble, GuessesBeforeTheDoubleOrAfterTheColumnStopDoNothing) {
@@ -51,8 +39,9 @@ TEST(Gamble, GuessesBeforeTheDoubleOrAfterTheColumnStopDoNothing) {
 
 TEST(Gamble, ARightSmileDoublesAndOffersAgain) {
     Rig rig;
-    startUpForFace(rig, kSmile);
+    rig.startUp(1);
     offer(rig, 16);
+    rig.player.aimFace(kSmile);
     rig.sounds.take();
     rig.machine().pressDouble();
     EXPECT_EQ(rig.view.message, "TUPLAUS 32MK DEPRESSIO/HYMY");
@@ -92,8 +81,9 @@ TEST(Gamble, WrongGuessesAndTheNeutralFaceLose) {
     };
     for (const Case c : {Case{kFrown, true}, Case{kSmile, false}, Case{kNeutral, true}, Case{kNeutral, false}}) {
         Rig rig;
-        startUpForFace(rig, c.face);
+        rig.startUp(1);
         offer(rig, 20);
+        rig.player.aimFace(c.face);
         rig.machine().pressDouble();
         c.smile ? rig.machine().pressSmile() : rig.machine().pressFrown();
         rig.sounds.take();
@@ -112,27 +102,23 @@ TEST(Gamble, WrongGuessesAndTheNeutralFaceLose) {
 
 TEST(Gamble, TheColumnCarriesOverAndThirtyThreeStepsEndOnJ) {
     // 33 steps from 1, 2, 3: the middle ends on 36 mod 11 = 3, a smile.
-    for (std::uint32_t seed = 0;; ++seed) {
-        Rig rig;
-        rig.startUp(seed);
-        RandomSource copy(rig.random.seed());
-        if (copy.random(11) != 0) continue;
-        offer(rig, 10);
-        rig.machine().pressDouble();
-        ASSERT_EQ(rig.s().gambleSteps, 33);
-        rig.machine().pressFrown();
-        EXPECT_EQ(rig.runGamble(), 34);
-        EXPECT_EQ(rig.s().facePos, (std::array<std::int32_t, 3>{2, 3, 4}));
-        EXPECT_EQ(rig.view.faces[1], 'J');
-        // The next double-up starts from where this one stopped.
-        offer(rig, 10);
-        rig.machine().pressDouble();
-        rig.machine().pressSmile();
-        const int moves = rig.s().gambleSteps + 1;
-        rig.runGamble();
-        EXPECT_EQ(rig.s().facePos[1], (3 - 1 + moves) % 11 + 1);
-        return;
-    }
+    Rig rig;
+    rig.startUp(0);
+    offer(rig, 10);
+    rig.random.reseed(test::seedForDraws({{11, 0}}));
+    rig.machine().pressDouble();
+    ASSERT_EQ(rig.s().gambleSteps, 33);
+    rig.machine().pressFrown();
+    EXPECT_EQ(rig.runGamble(), 34);
+    EXPECT_EQ(rig.s().facePos, (std::array<std::int32_t, 3>{2, 3, 4}));
+    EXPECT_EQ(rig.view.faces[1], 'J');
+    // The next double-up starts from where this one stopped.
+    offer(rig, 10);
+    rig.machine().pressDouble();
+    rig.machine().pressSmile();
+    const int moves = rig.s().gambleSteps + 1;
+    rig.runGamble();
+    EXPECT_EQ(rig.s().facePos[1], (3 - 1 + moves) % 11 + 1);
 }
 
 TEST(Gamble, RightGuessesReachingOneFiftyOneArePaidAutomatically) {
@@ -148,15 +134,9 @@ TEST(Gamble, RightGuessesReachingOneFiftyOneArePaidAutomatically) {
         offer(rig, c.pending);
         std::size_t round = 0;
         while (true) {
-            // Choose the guess from the face the column will reach.
-            const char face = nextMiddleFace(rig);
-            if (face == kNeutral) {
-                // Re-aim: a neutral face loses either way, so take another seed.
-                rig.random.reseed(rig.random.seed() + 1);
-                continue;
-            }
+            rig.player.aimFace(kSmile);
             rig.machine().pressDouble();
-            face == kSmile ? rig.machine().pressSmile() : rig.machine().pressFrown();
+            rig.machine().pressSmile();
             rig.sounds.take();
             rig.runGamble();
             if (rig.s().doubleClosed) break;
@@ -179,13 +159,12 @@ TEST(Gamble, RightGuessesReachingOneFiftyOneArePaidAutomatically) {
 
 TEST(Gamble, ALostDoubleWithNoMoneyLeftEndsTheGame) {
     Rig rig;
-    rig.jackpot.stored = 60;
-    startUpForFace(rig, kFrown);
-    rig.change([&](MachineState& st) {
-        st.credits = 0;
-        st.winnings = 0;
-    });
-    offer(rig, 8);
+    rig.jackpot.stored = 11;  // the 49 credits lost below bring it to 60
+    rig.startUp(1);
+    rig.player.loseDownTo(1);
+    offer(rig, 8);  // the last credit
+    ASSERT_EQ(rig.s().credits + rig.s().winnings, 0);
+    rig.player.aimFace(kFrown);
     rig.machine().pressDouble();
     rig.machine().pressSmile();
     rig.runGamble();
@@ -197,11 +176,10 @@ TEST(Gamble, ALostDoubleWithNoMoneyLeftEndsTheGame) {
 
     // With the save failing, the decision is taken again on the next tick.
     Rig failing;
-    startUpForFace(failing, kFrown);
-    failing.change([&](MachineState& fs) {
-        fs.credits = 0;
-    });
+    failing.startUp(1);
+    failing.player.loseDownTo(1);
     offer(failing, 8);
+    failing.player.aimFace(kFrown);
     failing.machine().pressDouble();
     failing.machine().pressSmile();
     failing.jackpot.failSave = "Disk full";

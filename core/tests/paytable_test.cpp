@@ -129,25 +129,21 @@ TEST(Jackpot, SumsSaturateInsteadOfOverflowing) {
     EXPECT_EQ(rig.s().jackpot, std::numeric_limits<std::int32_t>::max());
     rig.runSpin();
 
-    // A jackpot of the largest int32 won at bet 1 lands in winnings that are
-    // already large: they stop at the limit.
-    rig.change([&](MachineState& st) {
-        st.winnings = std::numeric_limits<std::int32_t>::max() - 10;
-    });
+    // A jackpot of the largest int32 won at bet 1 is paid at once; a win on
+    // top of it leaves the winnings at the limit.
     testing::aimAt(rig, "666");
     rig.machine().pressStart();
     rig.runSpin();
-    EXPECT_EQ(rig.s().winnings, std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(rig.s().jackpot, 0);
+    rig.player.winAndCollect(1, "AAA");
+    EXPECT_EQ(rig.s().winnings, std::numeric_limits<std::int32_t>::max());
 }
 
 TEST(GameOver, ALosingLastSpinSavesTheJackpotAndOpensTheList) {
     Rig rig;
-    rig.jackpot.stored = 500;
+    rig.jackpot.stored = 451;  // the 49 credits lost below bring it to 500
     rig.startUp(8);
-    rig.change([&](MachineState& st) {
-        st.credits = 1;
-    });
+    rig.player.loseDownTo(1);
     testing::aimAt(rig, "UUU");
     rig.machine().pressStart();
     rig.view.calls.clear();
@@ -165,9 +161,7 @@ TEST(GameOver, ALosingLastSpinSavesTheJackpotAndOpensTheList) {
 TEST(GameOver, AFailedSaveIsRetriedByTheNextTick) {
     Rig rig;
     rig.startUp(8);
-    rig.change([&](MachineState& st) {
-        st.credits = 1;
-    });
+    rig.player.loseDownTo(1);
     testing::aimAt(rig, "UUU");
     rig.machine().pressStart();
     rig.jackpot.failSave = "File access denied";

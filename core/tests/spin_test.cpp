@@ -150,42 +150,43 @@ TEST(Bet, CyclesAndNeverExceedsTheMoney) {
 TEST(Bet, TheLastMoneyIsBetWholeFromCreditsThenWinnings) {
     Rig rig;
     rig.startUp(7);
-    // The machine idle again with the given money and bet.
-    const auto idleWith = [&rig](std::int32_t credits, std::int32_t winnings, std::int8_t bet) {
-        rig.change([&](MachineState& st) {
-            st.stopped = {true, true, true};
-            st.doubleClosed = true;
-            st.credits = credits;
-            st.winnings = winnings;
-            st.bet = bet;
-        });
-    };
+    const std::string losing = test::ScriptedPlayer::kLosingLine;
 
-    // Credits 0, winnings 3, bet 5: the start bets the 3.
-    rig.change([](MachineState& st) {
-        st.credits = 0;
-        st.winnings = 3;
-        st.bet = 5;
-        st.jackpot = 10;
-    });
+    // Credits 0, winnings 2, bet 5 (2 won and collected, then the credits
+    // lost, the last 5 at bet 5): the start bets the 2.
+    rig.player.winAndCollect(1, "CUB");
+    rig.player.loseDownTo(5);
+    rig.player.setBet(5);
+    rig.player.spin(losing);
+    ASSERT_EQ(rig.s().credits, 0);
+    ASSERT_EQ(rig.s().winnings, 2);
+    ASSERT_EQ(rig.s().jackpot, 49);  // every credit lost went in
+    rig.player.aim(losing);
     rig.machine().pressStart();
-    EXPECT_EQ(rig.s().bet, 3);
+    EXPECT_EQ(rig.s().bet, 2);
     EXPECT_EQ(rig.s().lastSpinBet, 5);
     EXPECT_EQ(rig.s().credits, 0);
     EXPECT_EQ(rig.s().winnings, 0);
-    EXPECT_EQ(rig.s().jackpot, 13);
-    EXPECT_EQ(rig.view.counters.bet, 3);
-    rig.runSpin();
+    EXPECT_EQ(rig.s().jackpot, 51);
+    EXPECT_EQ(rig.view.counters.bet, 2);
+    rig.runSpin();  // the game is over; a fresh one starts
 
     // Credits 2, winnings 10, bet 4: the credits go first, winnings pay the rest.
-    idleWith(2, 10, 4);
+    rig.player.winAndCollect(1, "BBB");
+    rig.player.loseDownTo(2);
+    rig.player.setBet(4);
+    rig.player.aim(losing);
     rig.machine().pressStart();
     EXPECT_EQ(rig.s().credits, 0);
     EXPECT_EQ(rig.s().winnings, 8);
 
     // With 2 in all the bet cycles 1, 2, 1.
     rig.runSpin();
-    idleWith(2, 0, 1);
+    rig.player.setBet(5);
+    rig.player.spin(losing);  // 3 left
+    rig.player.setBet(1);
+    rig.player.spin(losing);
+    ASSERT_EQ(rig.s().winnings, 2);
     rig.machine().pressBet();
     EXPECT_EQ(rig.s().bet, 2);
     rig.machine().pressBet();
@@ -195,9 +196,15 @@ TEST(Bet, TheLastMoneyIsBetWholeFromCreditsThenWinnings) {
 TEST(Bet, ReelPositionThirtyStepsToOne) {
     Rig rig;
     rig.startUp(0);
-    rig.change([&](MachineState& st) {
-        st.reelPos = {30, 30, 30};
-    });
+    // A spin that stops every reel on position 30.
+    const auto draw = [&](std::size_t reel) {
+        return static_cast<std::uint32_t>(((30 - rig.s().reelPos[reel] - 1) % 30 + 30) % 30);
+    };
+    rig.random.reseed(test::seedForDraws({{30, draw(0)}, {30, draw(1)}, {30, draw(2)}}));
+    rig.machine().pressStart();
+    rig.runSpin();
+    if (!rig.s().doubleClosed) rig.machine().pressCollect();  // the win, if the line pays
+    ASSERT_EQ(rig.s().reelPos, (std::array<std::int32_t, 3>{30, 30, 30}));
     rig.machine().pressStart();
     rig.machine().reelTick();
     EXPECT_EQ(rig.s().reelPos, (std::array<std::int32_t, 3>{1, 1, 1}));
