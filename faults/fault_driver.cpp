@@ -37,6 +37,7 @@
 #include "vornakka/failure.h"
 #include "vornakka/high_score_table.h"
 #include "vornakka/jackpot_file.h"
+#include "scripted_player.h"
 #include "vornakka/slot_machine.h"
 
 namespace {
@@ -202,12 +203,13 @@ int sweep(const std::string& dir) {
 struct View : MachineView {
     int highScores = 0;
     std::vector<std::int32_t> nameEntries;
+    bool reelTimer = false;
     void showReel(int, char, Colour) override {}
     void showCounters(const Counters&) override {}
     void showMessage(const Text&) override {}
     void showFaces(char, char, char) override {}
     void setHoldLamp(int, bool) override {}
-    void setReelTimer(bool) override {}
+    void setReelTimer(bool enabled) override { reelTimer = enabled; }
     void openHighScores() override { ++highScores; }
     void openNameEntry(std::int32_t score) override { nameEntries.push_back(score); }
 };
@@ -237,8 +239,8 @@ int machine(const std::string& dir, const std::string& faultArg, const std::stri
     HighScoreTable scores(listPath);
     Noon clock;
     RandomSource random;
-    SlotMachine started(view, sounds, jackpot, scores, clock, random);
-    std::printf("start-up: %s\n", outcomeOf([&] { started.startUp(); }).c_str());
+    SlotMachine m(view, sounds, jackpot, scores, clock, random);
+    std::printf("start-up: %s\n", outcomeOf([&] { m.startUp(); }).c_str());
 
     shell(then);
     // Files the command made (a filler on a full disk) are not leftovers.
@@ -252,12 +254,12 @@ int machine(const std::string& dir, const std::string& faultArg, const std::stri
         }
         return n;
     };
-    // The game goes on with what the spins of this game brought.
-    MachineState st = started.state();
-    st.winnings = 120;
-    st.credits = 7;
-    st.jackpot = 777;
-    SlotMachine m(view, sounds, jackpot, scores, clock, random, st);
+    // The game goes on: 100 and 20 won and collected, and spins lost down to
+    // 7 credits (nothing of it saves).
+    test::ScriptedPlayer player(m, random, [&view] { return view.reelTimer; });
+    player.winAndCollect(5, "AAA");
+    player.winAndCollect(1, "AAA");
+    player.loseDownTo(7);
 
     Shim shim = Shim::find();
     if (!faultArg.empty()) {

@@ -30,17 +30,12 @@ void fillSymbolColours(MachineState& s) {
 
 SlotMachine::SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore,
                          HighScoreStore& highScores, Clock& clock, RandomSource& random)
-    : SlotMachine(view, sounds, jackpotStore, highScores, clock, random, MachineState{}) {}
-
-SlotMachine::SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore,
-                         HighScoreStore& highScores, Clock& clock, RandomSource& random, const MachineState& start)
     : view_(view),
       sounds_(sounds),
       jackpotStore_(jackpotStore),
       highScores_(highScores),
       clock_(clock),
-      random_(random),
-      s_(start) {
+      random_(random) {
     // The colours are fixed data. Filling them here as well as at start-up
     // keeps the reels in their colours even when start-up was cut short by a
     // missing data file.

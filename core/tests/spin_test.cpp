@@ -197,10 +197,7 @@ TEST(Bet, ReelPositionThirtyStepsToOne) {
     Rig rig;
     rig.startUp(0);
     // A spin that stops every reel on position 30.
-    const auto draw = [&](std::size_t reel) {
-        return static_cast<std::uint32_t>(((30 - rig.s().reelPos[reel] - 1) % 30 + 30) % 30);
-    };
-    rig.random.reseed(test::seedForDraws({{30, draw(0)}, {30, draw(1)}, {30, draw(2)}}));
+    rig.random.reseed(test::seedForStops(rig.s().reelPos, {30, 30, 30}));
     rig.machine().pressStart();
     rig.runSpin();
     if (!rig.s().doubleClosed) rig.machine().pressCollect();  // the win, if the line pays

@@ -3,19 +3,28 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "quiet_services.h"
+#include "quiet_machine.h"
 
 namespace vornakka::odds {
 
 namespace {
 
+using test::QuietMachine;
+
 std::size_t at(int oneBased) { return static_cast<std::size_t>(oneBased - 1); }
 
-// Puts the machine back to idle with plenty of money, whatever the last spin
-// or gamble left behind.
-void settle(QuietMachine& q) {
+// Takes the win on offer, if any.
+void collect(QuietMachine& q) {
     if (!q.machine().state().doubleClosed) q.machine().pressCollect();
-    if (q.machine().state().credits < 1000) q.change([](MachineState& st) { st.credits = 1000000; });
+}
+
+// Puts the machine back to idle at bet 1 with money for a few more spins,
+// whatever the last spin or gamble left behind: the win on offer collected,
+// and a game short of money cashed out for a fresh one.
+void settle(QuietMachine& q) {
+    collect(q);
+    if (std::int64_t{q.machine().state().credits} + q.machine().state().winnings < 10) q.machine().pressCollect();
+    q.player.setBet(1);
 }
 
 }  // namespace
@@ -87,14 +96,16 @@ ReelMoves measureReelMoves() {
     for (int start = 1; start <= kStripLength; ++start) {
         for (int n = 30; n <= 59; ++n) {
             settle(q);
-            q.change([&](MachineState& st) { st.reelPos = {start, start, start}; });
+            // A spin of its own brings every reel to `start`; then the spin
+            // measured draws the count n for each.
+            q.random.reseed(test::seedForStops(q.machine().state().reelPos, {start, start, start}));
             q.machine().pressStart();
-            q.change([&](MachineState& st) { st.spinCount = {n, n, n}; });
-            int ticks = 0;
-            while (q.view.reelTimer && ticks < 1000) {
-                q.machine().reelTick();
-                ++ticks;
-            }
+            q.player.finishSpin();
+            collect(q);
+            const auto d = static_cast<std::uint32_t>(n - 30);
+            q.random.reseed(test::seedForDraws({{30, d}, {30, d}, {30, d}}));
+            q.machine().pressStart();
+            const int ticks = q.player.finishSpin();
             for (std::size_t r = 0; r < kReelCount; ++r) {
                 out.finals[r][at(start)][static_cast<std::size_t>(n - 30)] = q.machine().state().reelPos[r];
                 out.ticks[r][at(start)][static_cast<std::size_t>(n - 30)] = ticks;
@@ -111,28 +122,26 @@ GambleOdds measureGambleOdds() {
     for (int guess = 0; guess < 2; ++guess) {
         for (int start = 1; start <= kFaceStripLength; ++start) {
             for (int k = 0; k < kFaceStripLength; ++k) {
+                // A win of 2 on offer, the middle face brought to `start` by
+                // a double-up of its own; then the double-up measured draws
+                // k for its steps.
                 settle(q);
-                // A win of 1 on offer, the middle face at `start`.
-                q.change([&](MachineState& st) {
-                    st.pendingWin = 1;
-                    st.doubleFactor = 1;
-                    st.doubleClosed = false;
-                    st.stopped = {false, false, false};
-                    st.facePos = {(start + 9) % 11 + 1, start, start % 11 + 1};
-                });
-                q.view.lostGamble = false;
+                q.player.spin("CUB");
+                q.random.reseed(test::seedForFaceStop(q.machine().state().facePos[1], start));
                 q.machine().pressDouble();
-                q.change([&](MachineState& st) { st.gambleSteps = 33 + k; });
+                q.machine().pressSmile();
+                q.player.finishGamble();
+                collect(q);
+                q.player.spin("CUB");
+                q.view.lostGamble = false;
+                q.random.reseed(test::seedForDraws({{11, static_cast<std::uint32_t>(k)}}));
+                q.machine().pressDouble();
                 if (guess == 0) {
                     q.machine().pressSmile();
                 } else {
                     q.machine().pressFrown();
                 }
-                int ticks = 0;
-                while (q.machine().state().gambleChoice != 3 && ticks < 1000) {
-                    q.machine().gambleTick();
-                    ++ticks;
-                }
+                const int ticks = q.player.finishGamble();
                 const bool won = !q.machine().state().doubleClosed;
                 if (won == q.view.lostGamble) throw std::logic_error("gamble neither won nor lost");
                 out.wins[static_cast<std::size_t>(guess)][at(start)] += won ? 1 : 0;

@@ -2,12 +2,14 @@
 
 #include <cmath>
 
-#include "quiet_services.h"
+#include "quiet_machine.h"
 #include "stats.h"
 
 namespace vornakka::odds {
 
 namespace {
+
+using test::QuietMachine;
 
 std::size_t u(std::int64_t v) { return static_cast<std::size_t>(v); }
 
@@ -52,12 +54,8 @@ SimulationResult simulate(std::uint64_t spins, std::uint32_t seed) {
     QuietMachine q;
     q.startUp(seed);
     for (std::uint64_t i = 0; i < spins; ++i) {
-        if (q.machine().state().credits < 1000 || q.machine().state().winnings > 1000000000) {
-            q.change([](MachineState& st) {
-                if (st.credits < 1000) st.credits = 1000000;
-                if (st.winnings > 1000000000) st.winnings = 0;
-            });
-        }
+        const MachineState& now = q.machine().state();
+        if (std::int64_t{now.credits} + now.winnings <= 5 || now.winnings > 1000000000) q.machine().pressCollect();
         SlotMachine& m = q.machine();
         const int bet = static_cast<int>(i % 5) + 1;
         for (int press = 0; press < 5 && m.state().bet != bet; ++press) m.pressBet();

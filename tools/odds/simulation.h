@@ -41,7 +41,9 @@ struct SimulationResult {
 // Starts the machine with the seed and plays `spins` spins: the bet cycles
 // 1, 2, 3, 4, 5 with the "PANOS" button, no reel is held, every win on offer
 // is doubled (guessing "HYMY" and "DEPRESSIO" in turn) until it is lost or
-// paid automatically. The credits are topped up so that no game ends.
+// paid automatically. A game left with 5 or less in all, or with winnings
+// near the limit, is cashed out for a fresh one: no game ends on a loss, and
+// no bet is cut to the last money.
 SimulationResult simulate(std::uint64_t spins, std::uint32_t seed);
 
 struct Check {

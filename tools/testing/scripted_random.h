@@ -60,6 +60,16 @@ inline int faceAfter(int position, std::uint32_t draw) {
     return (position - 1 + static_cast<int>(draw) + 34) % kFaceStripLength + 1;
 }
 
+// The seed that makes the next start stop the reels, now at `from`, at `to`.
+inline std::uint32_t seedForStops(const std::array<std::int32_t, kReelCount>& from,
+                                  const std::array<std::int32_t, kReelCount>& to) {
+    std::array<std::uint32_t, kReelCount> draw{};
+    for (std::size_t r = 0; r < kReelCount; ++r) {
+        draw[r] = static_cast<std::uint32_t>(((to[r] - from[r] - 1) % kStripLength + kStripLength) % kStripLength);
+    }
+    return seedForDraws({{30, draw[0]}, {30, draw[1]}, {30, draw[2]}});
+}
+
 // The three draws of a start that end the reels on a line the predicate
 // accepts, from the reels' positions (a held reel's draw is spent but does
 // not move it); none when no spin can.
@@ -87,6 +97,13 @@ inline std::uint32_t seedForSpin(const std::array<std::int32_t, kReelCount>& pos
     const auto draws = spinDrawsFor(positions, held, want);
     if (!draws) throw std::runtime_error("no spin gives the wanted line");
     return seedForDraws({{30, (*draws)[0]}, {30, (*draws)[1]}, {30, (*draws)[2]}});
+}
+
+// The seed that makes the next double-up stop the middle face, now at
+// `from`, at `to`.
+inline std::uint32_t seedForFaceStop(int from, int to) {
+    return seedForDraws({{11, static_cast<std::uint32_t>(((to - from - 34) % kFaceStripLength + kFaceStripLength) %
+                                                         kFaceStripLength)}});
 }
 
 // The seed that makes the next double-up, its middle face at `middle`, end

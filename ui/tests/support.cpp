@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "Vorna/vorna.h"
-#include "fakes.h"
+#include "scripted_random.h"
 #include "vornakka/failure.h"
 #include "vornakka/strips.h"
 
@@ -160,26 +160,10 @@ void pump(int ms) {
 // ------------------------------------------------------------------- seeds
 
 std::uint32_t seedForSpin(const MachineState& s, const std::function<bool(char, char, char)>& want) {
-    for (std::uint32_t seed = 1; seed < 5'000'000; ++seed) {
-        const auto& line = testing::afterSpin(s, RandomSource(seed)).shownSymbol;
-        if (want(line[0], line[1], line[2])) return seed;
-    }
-    ADD_FAILURE() << "no seed gives the wanted line";
-    return 0;
+    return seedForSpin(s.reelPos, s.held, want);
 }
 
-std::uint32_t seedForGamble(const MachineState& s, char middleFace) {
-    for (std::uint32_t seed = 1; seed < 100'000; ++seed) {
-        const MachineState after = testing::afterTrial(s, RandomSource(seed), [](testing::Rig& t) {
-            t.machine().pressDouble();
-            t.machine().pressSmile();
-            t.runGamble();
-        });
-        if (kFaceStrip.at(after.facePos[1]) == middleFace) return seed;
-    }
-    ADD_FAILURE() << "no seed gives the wanted face";
-    return 0;
-}
+std::uint32_t seedForGamble(const MachineState& s, char middleFace) { return seedForGamble(s.facePos[1], middleFace); }
 
 void typeText(QWidget* widget, const QString& text) {
     for (const QChar ch : text) {

@@ -62,13 +62,9 @@ using ShownPaytable = std::array<ShownPaytableLine, kPaytableLines.size()>;
 class SlotMachine {
 public:
     // The random source is the game's one generator: start-up seeds it from
-    // the clock and every draw comes from it. A machine built with a starting
-    // state goes on from that state, as a resumed game would: its start-up
-    // is not run.
+    // the clock and every draw comes from it.
     SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore, HighScoreStore& highScores,
                 Clock& clock, RandomSource& random);
-    SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore, HighScoreStore& highScores,
-                Clock& clock, RandomSource& random, const MachineState& start);
 
     SlotMachine(const SlotMachine&) = delete;
     SlotMachine& operator=(const SlotMachine&) = delete;

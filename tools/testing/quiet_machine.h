@@ -1,16 +1,17 @@
-// Services for running the real slot machine at full speed: nothing is drawn,
-// sounded or saved. The view keeps only what a driver needs to play on: whether
-// the reel timer is on, and the amount of the last win the machine announced.
+// The real slot machine on services that do nothing, for playing it at full
+// speed (the odds tool, the bench): nothing is drawn, sounded or saved. The
+// view keeps only what a driver needs to play on: whether the reel timer is
+// on, and the amount of the last win the machine announced.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
-#include <optional>
 #include <string>
 
+#include "scripted_player.h"
 #include "vornakka/slot_machine.h"
 
-namespace vornakka::odds {
+namespace vornakka::test {
 
 struct QuietView : MachineView {
     bool reelTimer = false;
@@ -72,7 +73,8 @@ struct SeedClock : Clock {
     }
 };
 
-// A real SlotMachine wired to the quiet services.
+// A real SlotMachine wired to the quiet services, played with scripted draws
+// where a driver needs them.
 struct QuietMachine {
     QuietView view;
     QuietSounds sounds;
@@ -80,21 +82,14 @@ struct QuietMachine {
     QuietHighScores scores;
     SeedClock clock;
     RandomSource random;
-    std::optional<SlotMachine> m{std::in_place, view, sounds, jackpot, scores, clock, random};
+    SlotMachine m{view, sounds, jackpot, scores, clock, random};
+    ScriptedPlayer player{m, random, [this] { return view.reelTimer; }};
 
-    SlotMachine& machine() { return *m; }
+    SlotMachine& machine() { return m; }
     void startUp(std::uint32_t seed) {
         clock.seed = seed % 86400000u;
-        m->startUp();
-    }
-    // Goes on from the present state with the given changes, as a game
-    // resumed from them would.
-    template <class Edit>
-    void change(Edit edit) {
-        MachineState s = m->state();
-        edit(s);
-        m.emplace(view, sounds, jackpot, scores, clock, random, s);
+        m.startUp();
     }
 };
 
-}  // namespace vornakka::odds
+}  // namespace vornakka::test
