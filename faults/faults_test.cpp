@@ -23,6 +23,7 @@
 #include "vornakka/failure.h"
 #include "vornakka/high_score_table.h"
 #include "vornakka/jackpot_file.h"
+#include "bytes_and_shell.h"
 #include "private_mounts.h"
 #include "scratch_folder.h"
 #include "skip_outside_ci.h"
@@ -45,26 +46,9 @@ public:
     }
 };
 
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-// Runs a shell command and returns its standard output.
-std::string run(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-    ::pclose(pipe);
-    return out;
-}
+using test::readBytes;
+using test::runShell;
+using test::writeBytes;
 
 std::vector<std::string> split(const std::string& text, char sep) {
     std::vector<std::string> out;
@@ -89,7 +73,7 @@ std::string messageFor(const std::string& kind) {
 
 TEST(SaveFaults, EveryFailingFileCallLeavesTheOldFileOrTheNewOneNeverATornOne) {
     TempDir dir;
-    const std::string out = run(preload() + " " + kDriver + " sweep " + dir.path() + " 2>&1");
+    const std::string out = runShell(preload() + " " + kDriver + " sweep " + dir.path() + " 2>&1");
     std::set<std::string> failedCalls;
     std::map<std::string, long> renameAt;  // per file and fault, the number of the rename call
     int cases = 0, failures = 0;
@@ -284,7 +268,7 @@ TEST(SaveFaults, FullDiskUnderTheRunningMachine) {
                               kDriver + " machine " + d + " --then \"dd if=/dev/zero of=" + d +
                               "/fill bs=1k 2>/dev/null; true\" --between \"rm " + d + "/fill\"";
     // The driver's errors are part of what it says; sudo's own notes are not.
-    const std::string out = run(privateMounts + " sh -c 'exec 2>&1; " + inner + "'");
+    const std::string out = runShell(privateMounts + " sh -c 'exec 2>&1; " + inner + "'");
     expectFailedThenDoneCashOut(out, "101|Disk full");
 }
 
@@ -297,11 +281,11 @@ TEST(SaveFaults, ReadOnlyFolderUnderTheRunningMachine) {
         // The folder is bind-mounted on itself and made read-only once the
         // machine has started (start-up itself opens VORNA.DAT for writing),
         // and writable again before the second cash-out.
-        out = run(privateMounts + " sh -c 'exec 2>&1; mount --bind " + d + " " + d + " && " + kDriver + " machine " + d +
+        out = runShell(privateMounts + " sh -c 'exec 2>&1; mount --bind " + d + " " + d + " && " + kDriver + " machine " + d +
                   " --then \"mount -o remount,bind,ro " + d + " " + d + "\" --between \"mount -o remount,bind,rw " + d +
                   " " + d + "\"'");
     } else if (::geteuid() != 0) {
-        out = run(kDriver + " machine " + d + " --then 'chmod 555 " + d + "' --between 'chmod 755 " + d + "' 2>&1");
+        out = runShell(kDriver + " machine " + d + " --then 'chmod 555 " + d + "' --between 'chmod 755 " + d + "' 2>&1");
     } else {
         VORNAKKA_SKIP_OUTSIDE_CI("root without mount namespaces: permission bits do not stop root");
     }
@@ -319,7 +303,7 @@ TEST(SaveFaults, InjectedFaultsUnderTheRunningMachine) {
         SCOPED_TRACE(fault);
         TempDir dir;
         seedGameFolder(dir);
-        const std::string out = run(preload() + " " + kDriver + " machine " + dir.path() + " " + fault + " 2>&1");
+        const std::string out = runShell(preload() + " " + kDriver + " machine " + dir.path() + " " + fault + " 2>&1");
         expectFailedThenDoneCashOut(out, message);
     }
 }
@@ -328,7 +312,7 @@ TEST(OverlongInput, AScoreLineOfMegabytesIsRejectedPromptlyWithBoundedMemory) {
     TempDir dir;
     for (const char* kind : {"score", "name"}) {
         SCOPED_TRACE(kind);
-        const std::string out = run(kDriver + " overlong " + dir.path() + " 16 " + std::string(kind) + " 2>&1");
+        const std::string out = runShell(kDriver + " overlong " + dir.path() + " 16 " + std::string(kind) + " 2>&1");
         double seconds = -1;
         long growth = -1, length = -1, nameLength = -1, score = -1;
         ASSERT_EQ(std::sscanf(out.c_str(), "seconds %lf peak-growth-kb %ld message-length %ld row1 %ld:%ld", &seconds,
@@ -341,12 +325,12 @@ TEST(OverlongInput, AScoreLineOfMegabytesIsRejectedPromptlyWithBoundedMemory) {
         EXPECT_LT(growth, 4 * 1024) << out;
         const std::string message = out.substr(out.find("message ") + 8);
         if (std::string(kind) == "score") {
-            EXPECT_EQ(message, "'" + std::string(200, '7') + "...' is not a valid integer value\n");
+            EXPECT_EQ(message, "'" + std::string(200, '7') + "...' is not a valid integer value");
             // The row whose score failed keeps its old, empty values.
             EXPECT_EQ(nameLength, 0);
         } else {
             // A name line of megabytes is cut to its first 10 characters.
-            EXPECT_EQ(message, "OK\n");
+            EXPECT_EQ(message, "OK");
             EXPECT_EQ(nameLength, 10);
             EXPECT_EQ(score, 120);
         }

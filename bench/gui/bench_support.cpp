@@ -92,24 +92,24 @@ void settle(int ms) {
     loop.exec();
 }
 
-Scratch::Scratch() {
-    QFile jackpot(dir_.filePath("VORNA.DAT"));
-    QFile list(dir_.filePath("LIST.VRK"));
-    if (!jackpot.open(QIODevice::WriteOnly) || !list.open(QIODevice::WriteOnly)) std::exit(2);
-    jackpot.write(QByteArray("\xF4\x01\x00\x00", 4));
-    for (int row = 0; row < 10; ++row) list.write("Pelaaja\r\n2000\r\n");
-    jackpot.close();
-    list.close();
-    QDir().mkpath(dir_.filePath("Wavs"));
-    const QDir wavs(QStringLiteral(VORNAKKA_ASSETS "/Wavs"));
-    for (const QString& name : wavs.entryList({QStringLiteral("*.wav")}, QDir::Files)) {
-        QFile::copy(wavs.filePath(name), dir_.filePath(QStringLiteral("Wavs/") + name));
-    }
-    previous_ = QDir::currentPath();
-    QDir::setCurrent(dir_.path());
+Scratch::Scratch() : ScratchGameFolder("vornakka-bench") {
+    writeJackpot(500);
+    writeList(Rows(10, {"Pelaaja", 2}));
+    copyIn(VORNAKKA_ASSETS, {"Wavs"});
 }
 
-Scratch::~Scratch() { QDir::setCurrent(previous_); }
+namespace {
+
+QTimer& timerNamed(QObject& window, const char* name) {
+    auto* timer = window.findChild<QTimer*>(QString::fromLatin1(name));
+    if (timer == nullptr) std::exit(2);
+    return *timer;
+}
+
+}  // namespace
+
+QTimer& reelTimerOf(QObject& machineWindow) { return timerNamed(machineWindow, "Timer2"); }
+QTimer& gambleTimerOf(QObject& machineWindow) { return timerNamed(machineWindow, "Timer1"); }
 
 TickStamps::TickStamps(QTimer& timer) : timer_(timer) { timer.installEventFilter(this); }
 

@@ -9,11 +9,11 @@
 
 #include <QObject>
 #include <QString>
-#include <QTemporaryDir>
 #include <string>
 #include <vector>
 
 #include "first_paint.h"
+#include "game_folder.h"
 
 class QTimer;
 
@@ -37,15 +37,15 @@ void settle(int ms);
 
 // A game folder with a jackpot, a full list and the committed wave files,
 // the working directory while it lives.
-class Scratch {
+class Scratch : public test::ScratchGameFolder {
 public:
     Scratch();
-    ~Scratch();
-
-private:
-    QTemporaryDir dir_;
-    QString previous_;
 };
+
+// The machine window's timers, found by their names: Timer2 moves the reels,
+// Timer1 beats the double-up.
+QTimer& reelTimerOf(QObject& machineWindow);
+QTimer& gambleTimerOf(QObject& machineWindow);
 
 // Timestamps the timer's ticks as they arrive, before its slots run.
 class TickStamps : public QObject {

@@ -51,7 +51,8 @@ BeatFigures gambleBeat(bool sleeps, int doubleUps) {
     FixedClock clock{TimeOfDay{9, 30, 15, 250}};
     Game game(clock, players);
     TForm1& window = game.form1();
-    TickStamps stamps(window.gambleTimer());
+    TickStamps stamps(gambleTimerOf(window));
+    const QTimer& reelTimer = reelTimerOf(window);
     game.show();
     settle(300);
     SlotMachine& machine = game.machine();
@@ -61,7 +62,7 @@ BeatFigures gambleBeat(bool sleeps, int doubleUps) {
         if (!machine.state().doubleClosed) window.Button6Click();  // a won double-up: collect it
         while (!machine.offer().doubleUp) {  // spins until a win is on offer
             window.Button2Click();
-            while (window.reelTimer().isActive()) window.Ropelli();
+            while (reelTimer.isActive()) window.Ropelli();
         }
         window.Button9Click();
         settle(200 + (i * 397) % 1100);

@@ -17,7 +17,8 @@ GameRun::GameRun() {
 
 std::vector<Spin> GameRun::spins(int wanted) {
     TForm1& window = game.form1();
-    TickStamps stamps(window.reelTimer());
+    QTimer& reelTimer = reelTimerOf(window);
+    TickStamps stamps(reelTimer);
     std::vector<Spin> out;
     int ticks = 0;
     while (ticks < wanted) {
@@ -29,7 +30,7 @@ std::vector<Spin> GameRun::spins(int wanted) {
         start->click();
         const auto n = game.machine().state().spinCount;
         spin.idealTicks = std::max({n[0], n[1], n[2]}) + 1;
-        while (window.reelTimer().isActive()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        while (reelTimer.isActive()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         spin.ticks = stamps.stamps;
         ticks += static_cast<int>(spin.ticks.size());
         out.push_back(std::move(spin));

@@ -77,9 +77,9 @@ int reelTimer(int wanted) {
     int ticks = 0;
     while (ticks < wanted) {
         const std::vector<Spin> one = run.spins(1);
-        run.game.form1().gambleTimer().stop();
+        gambleTimerOf(run.game.form1()).stop();
         const std::vector<Spin> twin = bare.spins(lengthsOf(one));
-        run.game.form1().gambleTimer().start();
+        gambleTimerOf(run.game.form1()).start();
         for (const Spin& sp : one) ticks += static_cast<int>(sp.ticks.size());
         gameSpins.insert(gameSpins.end(), one.begin(), one.end());
         bareSpins.insert(bareSpins.end(), twin.begin(), twin.end());

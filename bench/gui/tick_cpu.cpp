@@ -37,7 +37,7 @@ int tickCpu(int wanted) {
         gameX.push_back((processCpuMs() - cpu0 + otherCpuMs(xserver) - x0) / ticks);
         gameTicks += ticks;
 
-        run.game.form1().gambleTimer().stop();
+        gambleTimerOf(run.game.form1()).stop();
         cpu0 = processCpuMs();
         x0 = otherCpuMs(xserver);
         const auto bareSpins = bare.spins(lengthsOf(spins));
@@ -46,7 +46,7 @@ int tickCpu(int wanted) {
         base.push_back((processCpuMs() - cpu0) / ticks);
         baseX.push_back((processCpuMs() - cpu0 + otherCpuMs(xserver) - x0) / ticks);
         bareTicks += ticks;
-        run.game.form1().gambleTimer().start();
+        gambleTimerOf(run.game.form1()).start();
     }
     std::printf("tick cpu [%s]: %d ticks of the game, %d of the bare window, in %d alternating rounds "
                 "(game rounds %.3f..%.3f ms)\n",

@@ -57,7 +57,7 @@ using Order = std::vector<std::string>;
 // a file in /dev/shm. A "drivers" line in the player's alsoft.conf (and
 // only in its general part) is theirs, and so is their PULSE_PROP_OVERRIDE.
 TEST(AudioSetup, JackIsLeftOutUnlessThePlayerChoseTheBackEnds) {
-    testing::ScratchFolder home;
+    testing::ToneFolder home;
     const std::string path = std::filesystem::current_path().string();
     Environment e;
     e.set("HOME", path.c_str());
@@ -95,7 +95,7 @@ TEST(AudioSetup, JackIsLeftOutUnlessThePlayerChoseTheBackEnds) {
 // The message names the back-ends OpenAL Soft tried, up to the first that
 // starts (a device back-end always does; a server's only when it answers).
 TEST(AudioSetup, TheNoDeviceMessageNamesTheBackEndsTried) {
-    testing::ScratchFolder runtime;
+    testing::ToneFolder runtime;
     Environment e;
     e.set("XDG_RUNTIME_DIR", std::filesystem::current_path().c_str());  // no server in it
     e.set("PULSE_SERVER", nullptr);

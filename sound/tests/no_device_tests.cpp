@@ -23,7 +23,7 @@ void expectNoDeviceAtOpen(OpenAlSoundBank& bank) {
 }
 
 TEST(SoundBankWithoutDevice, OpenFailsWithMediaError) {
-    testing::ScratchFolder folder;
+    testing::ToneFolder folder;
     folder.tone(SoundCue::Welcome, 0.2);
     OpenAlSoundBank bank;
     expectNoDeviceAtOpen(bank);
@@ -36,7 +36,7 @@ TEST(SoundBankWithoutDevice, OpenFailsWithMediaError) {
 // A device warmed up on a helper thread fails the same way, at the first
 // open, and a failed warm-up nobody asked for ends quietly.
 TEST(SoundBankWithoutDevice, WarmedUpDeviceFailsAtTheFirstOpen) {
-    testing::ScratchFolder folder;
+    testing::ToneFolder folder;
     folder.tone(SoundCue::Welcome, 0.2);
     { const OpenAlSoundBank::DeviceWarmUp unused; }
     const OpenAlSoundBank::DeviceWarmUp audio;

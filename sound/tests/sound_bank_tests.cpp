@@ -15,7 +15,7 @@
 namespace vornakka {
 namespace {
 
-using testing::ScratchFolder;
+using testing::ToneFolder;
 using namespace std::chrono_literals;
 
 void sleepFor(std::chrono::milliseconds ms) {
@@ -32,7 +32,7 @@ bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 }
 
 TEST(SoundBank, StopHalfWayAndPlayAgainResumesThere) {
-    ScratchFolder folder;
+    ToneFolder folder;
     folder.tone(SoundCue::Voitto, 1.0);
     OpenAlSoundBank bank;
     EXPECT_FALSE(bank.isOpen(SoundCue::Voitto));
@@ -69,7 +69,7 @@ TEST(SoundBank, StopHalfWayAndPlayAgainResumesThere) {
 }
 
 TEST(SoundBank, PlayAfterTheEndStartsOverAndPlayWhileSoundingGoesOn) {
-    ScratchFolder folder;
+    ToneFolder folder;
     folder.tone(SoundCue::Kaynnistys, 0.25);
     folder.tone(SoundCue::satan, 1.0);
     OpenAlSoundBank bank;
@@ -101,7 +101,7 @@ TEST(SoundBank, PlayAfterTheEndStartsOverAndPlayWhileSoundingGoesOn) {
 }
 
 TEST(SoundBank, SeveralCuesSoundAtOnceAndBanksShareTheDevice) {
-    ScratchFolder folder;
+    ToneFolder folder;
     folder.tone(SoundCue::Voitto, 1.0);
     folder.tone(SoundCue::Havio, 1.0, 2);  // stereo stays stereo
     folder.tone(SoundCue::Koss, 0.3);
@@ -150,7 +150,7 @@ TEST(SoundBank, SeveralCuesSoundAtOnceAndBanksShareTheDevice) {
 // its device without harm, and one started while a device is open does
 // nothing.
 TEST(SoundBank, DeviceWarmedUpOnAHelperThreadServesTheBanks) {
-    ScratchFolder folder;
+    ToneFolder folder;
     folder.tone(SoundCue::Welcome, 1.0);
     folder.tone(SoundCue::Koss, 1.0);
 
@@ -179,7 +179,7 @@ TEST(SoundBank, DeviceWarmedUpOnAHelperThreadServesTheBanks) {
 }
 
 TEST(SoundBank, FilesThatCannotBeUsedFailAtOpenWithTheLibraryText) {
-    ScratchFolder folder;
+    ToneFolder folder;
     auto openError = [](SoundCue cue) -> std::string {
         OpenAlSoundBank bank;
         try {
@@ -228,7 +228,7 @@ TEST(SoundBank, FilesThatCannotBeUsedFailAtOpenWithTheLibraryText) {
 }
 
 TEST(SoundBank, DevicePausesWhileSilentAndResumesOnPlay) {
-    ScratchFolder folder;
+    ToneFolder folder;
     folder.tone(SoundCue::Welcome, 0.3);
     folder.tone(SoundCue::Voitto, 1.2);
     OpenAlSoundBank bank;

@@ -1,7 +1,6 @@
 #include "test_tones.h"
 
 #include <sndfile.h>
-#include <stdlib.h>
 
 #include <cmath>
 #include <stdexcept>
@@ -26,24 +25,6 @@ void writeTone(const std::filesystem::path& path, double seconds, int channels, 
     }
     sf_writef_short(file, samples.data(), frames);
     sf_close(file);
-}
-
-ScratchFolder::ScratchFolder() : previous_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vornakka-sound-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    dir_ = pattern;
-    std::filesystem::create_directory(dir_ / "Wavs");
-    std::filesystem::current_path(dir_);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::current_path(previous_, ec);
-    std::filesystem::remove_all(dir_, ec);
-}
-
-std::filesystem::path ScratchFolder::file(SoundCue cue) const {
-    return dir_ / soundCueFile(cue);
 }
 
 }  // namespace vornakka::testing

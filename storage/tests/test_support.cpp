@@ -15,30 +15,6 @@ namespace vornakka::test {
 
 namespace fs = std::filesystem;
 
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string runShell(const std::string& command) {
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return "";
-    std::string out;
-    char chunk[256];
-    while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) out += chunk;
-    const int status = ::pclose(pipe);
-    if (status != 0) return "";
-    while (!out.empty() && out.back() == '\n') out.pop_back();
-    return out;
-}
-
 std::string runProbe(const std::string& env, const std::string& args) {
     // A sanitizer build would object to the preloaded library coming first.
     return runShell("env ASAN_OPTIONS=verify_asan_link_order=0 " + env + " " STORAGE_PROBE " " + args +

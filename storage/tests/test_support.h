@@ -1,4 +1,4 @@
-// Shared helpers for the storage tests: raw file bytes, and running the probe
+// Shared helpers for the storage tests: running the probe
 // program in a child process (a fresh folder per test is tools/testing's
 // ScratchFolder).
 #pragma once
@@ -9,17 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "bytes_and_shell.h"
 #include "scratch_folder.h"
 #include "vornakka/failure.h"
 
 namespace vornakka::test {
-
-void writeBytes(const std::string& path, const std::string& bytes);
-std::string readBytes(const std::string& path);
-
-// Runs a shell command; its output without the final line feeds, or "" when
-// it fails.
-std::string runShell(const std::string& command);
 
 // Runs the probe program: "<env> probe <args>", returns its one output line
 // ("OK 1234", "IoError 5 File access denied", ...), or "" when it could not

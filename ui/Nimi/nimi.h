@@ -35,7 +35,6 @@ public:
     // Called by the machine window: keeps the score and shows it with " mk".
     // The edit box keeps the name typed last time.
     void open(std::int32_t score);
-    std::int32_t score() const { return score_; }
 
     // OK: the name (its first 10 characters, Windows-1252) and the score go
     // into the table, the high-score window refills its rows, the list is

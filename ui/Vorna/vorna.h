@@ -72,9 +72,6 @@ public:
     void Ropelli();
     void Tupsu();
 
-    QTimer& reelTimer() { return timer2_; }
-    QTimer& gambleTimer() { return timer1_; }
-
 signals:
     // The window has closed: the program ends.
     void closed();
@@ -106,8 +103,9 @@ private:
     FaceLabel* tupala_ = nullptr;
     std::array<Lamp*, 3> lamps_{};
     MachineSpeech* speech_ = nullptr;  // what a screen reader hears
-    QTimer timer2_;
-    QTimer timer1_;
+    // Children of the window, found by their names as its controls are.
+    QTimer timer2_{this};
+    QTimer timer1_{this};
     std::chrono::steady_clock::time_point gambleBeat_;  // when Timer1 first started
     bool soundsAwake_ = true;
     bool closed_ = false;

@@ -152,8 +152,6 @@ Announcer::Announcer(QWidget* parent) : QWidget(parent) {
 
 void Announcer::say(const QString& text) {
     if (text.isEmpty()) return;
-    ++count_;
-    said_ = text;
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
     // The object stays hidden and keeps its name; the announcement carries
     // the text, so no change of name is there for a reader to say twice.

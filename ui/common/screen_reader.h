@@ -28,12 +28,6 @@ public:
     explicit Announcer(QWidget* parent);
 
     void say(const QString& text);
-    QString lastSaid() const { return said_; }
-    int count() const { return count_; }
-
-private:
-    QString said_;
-    int count_ = 0;
 };
 
 // How a push button is spoken: a description of what a press does now, asked

@@ -26,8 +26,6 @@ public:
     // Returns true when the handler ran to its end.
     bool run(const std::function<void()>& handler);
 
-    bool boxUp() const { return boxUp_; }
-
     // The box's text for a Windows-1252 message: a full stop is added when the
     // message is not empty and its last character sorts after '.' ("File not
     // found" gets one, a message ending in '!' or ')' does not).

@@ -41,8 +41,6 @@ public:
     TForm3& form3() { return *forms_.form3; }
     TForm4& form4() { return *forms_.form4; }
     SlotMachine& machine() { return *machine_; }
-    HighScoreTable& highScores() { return highScores_; }
-    EventBoundary& boundary() { return boundary_; }
 
 private:
     EventBoundary boundary_;

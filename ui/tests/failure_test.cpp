@@ -48,7 +48,7 @@ TEST(FailureBoxTest, TheBoxDisablesExactlyTheWindowsThatTookInput) {
     bool nestedRan = false;
     boxes.beforeClose = [&] {
         // While the box is up no handler runs, so no second box can open.
-        EXPECT_TRUE(boundary.boxUp());
+        EXPECT_TRUE(aBoxIsUp());
         EXPECT_FALSE(boundary.run([&] { nestedRan = true; }));
     };
     bool finished = false;
@@ -67,7 +67,7 @@ TEST(FailureBoxTest, TheBoxDisablesExactlyTheWindowsThatTookInput) {
     EXPECT_TRUE(box.enabledWindows.isEmpty()) << box.enabledWindows.join(',').toStdString();
     EXPECT_TRUE(box.disabledWindows.contains(QStringLiteral("A")));
     EXPECT_TRUE(box.disabledWindows.contains(QStringLiteral("B")));
-    EXPECT_FALSE(boundary.boxUp());
+    EXPECT_FALSE(aBoxIsUp());
     EXPECT_TRUE(a.isEnabled());
     EXPECT_FALSE(b.isEnabled());  // was disabled before, stays so
     EXPECT_TRUE(hidden.isEnabled());
@@ -103,7 +103,7 @@ TEST_F(FailureTest, StartingWithoutTheListShowsFileNotFoundAndAnIdleMachine) {
     EXPECT_EQ(labelText(game->form2(), "Label30").toStdString(), "0 mk");
 
     // No spin runs by itself: the reels stay at "A", nothing is paid.
-    EXPECT_FALSE(w.reelTimer().isActive());
+    EXPECT_FALSE(reelTimer(w).isActive());
     pump(300);
     EXPECT_EQ((labelText(w, "Kirj1") + labelText(w, "Kirj2") + labelText(w, "Kirj3")).toStdString(), "AAA");
     EXPECT_EQ(labelText(w, "Voitto").toStdString(), "0");
@@ -121,7 +121,7 @@ TEST_F(FailureTest, StartingWithoutTheJackpotFileShowsFileNotFound) {
     EXPECT_EQ(startUpBoxes->boxes[0].text.toStdString(), "File not found.");
     EXPECT_EQ(labelText(machineWindow(), "JackPot").toStdString(), "0");
     EXPECT_EQ(labelText(machineWindow(), "Rahat").toStdString(), "50");
-    EXPECT_FALSE(machineWindow().reelTimer().isActive());
+    EXPECT_FALSE(reelTimer(machineWindow()).isActive());
 }
 
 TEST_F(FailureTest, AJackpotThatCannotBeSavedIsSavedByTheFirstTickAfterTheBox) {
@@ -148,7 +148,7 @@ TEST_F(FailureTest, AJackpotThatCannotBeSavedIsSavedByTheFirstTickAfterTheBox) {
     EXPECT_EQ(folder.jackpotOnDisk(), 550);
     EXPECT_TRUE(game->form2().isVisible());
     EXPECT_FALSE(w.isEnabled());
-    EXPECT_FALSE(w.reelTimer().isActive());
+    EXPECT_FALSE(reelTimer(w).isActive());
     EXPECT_EQ(labelText(w, "Rahat").toStdString(), "50");
     EXPECT_EQ(labelText(w, "Pano").toStdString(), "1");
 }

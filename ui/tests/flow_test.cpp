@@ -175,7 +175,7 @@ TEST_F(FlowTest, AboutBoxUusiPeliTitleBarClosesAndExit) {
     click(scores, "Button1");
     EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(machineWindow().isVisible());
-    EXPECT_FALSE(machineWindow().gambleTimer().isActive());
+    EXPECT_FALSE(gambleTimer(machineWindow()).isActive());
     EXPECT_EQ(folder.readBytes(QStringLiteral("LIST.VRK")), list);  // nothing saved at exit
 }
 

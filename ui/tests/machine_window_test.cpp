@@ -82,12 +82,12 @@ TEST_F(MachineWindowTest, StateRightAfterStartUpAndTheBetRaisedToThree) {
 
     // The timers: reels off until a spin, 10 ms precise; gamble on, 50 ms
     // precise (a coarse one would lose its beat across its sleeps).
-    EXPECT_FALSE(w.reelTimer().isActive());
-    EXPECT_EQ(w.reelTimer().interval(), 10);
-    EXPECT_EQ(w.reelTimer().timerType(), Qt::PreciseTimer);
-    EXPECT_TRUE(w.gambleTimer().isActive());
-    EXPECT_EQ(w.gambleTimer().interval(), 50);
-    EXPECT_EQ(w.gambleTimer().timerType(), Qt::PreciseTimer);
+    EXPECT_FALSE(reelTimer(w).isActive());
+    EXPECT_EQ(reelTimer(w).interval(), 10);
+    EXPECT_EQ(reelTimer(w).timerType(), Qt::PreciseTimer);
+    EXPECT_TRUE(gambleTimer(w).isActive());
+    EXPECT_EQ(gambleTimer(w).interval(), 50);
+    EXPECT_EQ(gambleTimer(w).timerType(), Qt::PreciseTimer);
     const int checks = players.idleChecks;
     pump(160);
     EXPECT_GE(players.idleChecks, checks + 2);  // the gamble timer lets the players pause
@@ -127,11 +127,11 @@ TEST_F(MachineWindowTest, ASpinWithAHeldReelAndItsLamp) {
     bool reel1Moved = false;
     ASSERT_TRUE(waitUntil([&] {
         EXPECT_EQ(labelText(w, "Kirj2"), held);
-        if (w.reelTimer().isActive()) {
+        if (reelTimer(w).isActive()) {
             EXPECT_EQ(lamp(w, "Panel2"), colours::red);
             reel1Moved = reel1Moved || labelText(w, "Kirj1") != first;
         }
-        return !w.reelTimer().isActive();
+        return !reelTimer(w).isActive();
     }));
     EXPECT_TRUE(reel1Moved);
     EXPECT_EQ(labelText(w, "Kirj2"), held);
@@ -152,7 +152,7 @@ TEST_F(MachineWindowTest, AWinCollected) {
 
     // A start is refused while the win is on offer.
     click(w, "Button2");
-    EXPECT_FALSE(w.reelTimer().isActive());
+    EXPECT_FALSE(reelTimer(w).isActive());
 
     click(w, "Button6");
     EXPECT_EQ(players.count("play:VYlos"), 1);
@@ -160,7 +160,7 @@ TEST_F(MachineWindowTest, AWinCollected) {
     EXPECT_EQ(text(w, "ViimVoit"), std::to_string(won));
     EXPECT_EQ(text(w, "Teksrutu"), "VOITIT " + std::to_string(won) + " MK. TUPLAATKO?");
     click(w, "Button2");
-    EXPECT_TRUE(w.reelTimer().isActive());
+    EXPECT_TRUE(reelTimer(w).isActive());
     waitForReels();
 }
 
@@ -198,7 +198,7 @@ TEST_F(MachineWindowTest, ADoubleUpWonThenOneLost) {
     EXPECT_EQ(text(w, "Voitto"), "0");
     EXPECT_TRUE(state().allStopped());
     click(w, "Button2");  // idle again: a spin starts
-    EXPECT_TRUE(w.reelTimer().isActive());
+    EXPECT_TRUE(reelTimer(w).isActive());
     waitForReels();
 }
 
@@ -209,23 +209,23 @@ TEST_F(MachineWindowTest, AGuessAfterALongIdleSpellWakesTheGambleTimer) {
     players.sleepWhenChecked = true;
     start();
     TForm1& w = machineWindow();
-    ASSERT_TRUE(waitUntil([&] { return !w.gambleTimer().isActive(); }));
+    ASSERT_TRUE(waitUntil([&] { return !gambleTimer(w).isActive(); }));
     spinTo(paysTwice);
     random.reseed(seedForGamble(state(), kSmile));
     click(w, "Button9");
-    ASSERT_TRUE(waitUntil([&] { return !w.gambleTimer().isActive(); }));
+    ASSERT_TRUE(waitUntil([&] { return !gambleTimer(w).isActive(); }));
     const int checks = players.idleChecks;
     pump(600);
     EXPECT_EQ(players.idleChecks, checks);  // asleep: not one tick
 
     const int steps = state().gambleSteps;
     click(w, "Button7");
-    EXPECT_TRUE(w.gambleTimer().isActive());
+    EXPECT_TRUE(gambleTimer(w).isActive());
     ASSERT_TRUE(waitUntil([&] { return text(w, "Teksrutu") != "TUPLAUS 4MK DEPRESSIO/HYMY"; }));
     EXPECT_EQ(text(w, "Teksrutu"), "VOITIT 4MK. TUPLAATKO?");
     EXPECT_EQ(players.idleChecks - checks, steps + 1);  // one tick a step, the last deciding
-    EXPECT_FALSE(w.gambleTimer().isActive());
-    EXPECT_EQ(w.gambleTimer().interval(), 50);
+    EXPECT_FALSE(gambleTimer(w).isActive());
+    EXPECT_EQ(gambleTimer(w).interval(), 50);
 }
 
 TEST_F(MachineWindowTest, KeysPressTheFocusedButtonOrKaynnista) {
@@ -246,7 +246,7 @@ TEST_F(MachineWindowTest, KeysPressTheFocusedButtonOrKaynnista) {
     control(w, "Button6")->setFocus();
     random.reseed(seedForSpin(state(), losing));
     QTest::keyClick(window, Qt::Key_Escape);
-    EXPECT_TRUE(w.reelTimer().isActive());
+    EXPECT_TRUE(reelTimer(w).isActive());
     EXPECT_EQ(players.count("play:Kaynnistys"), 1);
     EXPECT_EQ(text(w, "Rahat"), "47");
     QTest::keyClick(window, Qt::Key_Escape);
@@ -258,14 +258,14 @@ TEST_F(MachineWindowTest, KeysPressTheFocusedButtonOrKaynnista) {
     // No caption has an accelerator.
     QTest::keyClick(window, Qt::Key_K, Qt::AltModifier);
     QTest::keyClick(window, Qt::Key_P, Qt::AltModifier);
-    EXPECT_FALSE(w.reelTimer().isActive());
+    EXPECT_FALSE(reelTimer(w).isActive());
     EXPECT_EQ(text(w, "Pano"), "3");
 
     // With no button focused, Return presses KÄYNNISTÄ.
     w.focusWidget()->clearFocus();
     ASSERT_EQ(w.focusWidget(), nullptr);
     QTest::keyClick(window, Qt::Key_Return);
-    EXPECT_TRUE(w.reelTimer().isActive());
+    EXPECT_TRUE(reelTimer(w).isActive());
     EXPECT_EQ(players.count("play:Kaynnistys"), 2);
     waitForReels();
 }
@@ -287,7 +287,7 @@ TEST_F(MachineWindowTest, ADisabledWindowIgnoresClicksAndKeys) {
     click(w, "Button1");
     QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
     QTest::keyClick(w.windowHandle(), Qt::Key_Return);
-    EXPECT_FALSE(w.reelTimer().isActive());
+    EXPECT_FALSE(reelTimer(w).isActive());
     EXPECT_EQ(players.count("play:Kaynnistys"), 0);
     EXPECT_EQ(text(w, "Pano"), "1");
     EXPECT_EQ(text(w, "Rahat"), "50");

@@ -18,39 +18,10 @@ namespace vornakka::test {
 
 // ------------------------------------------------------------------ folder
 
-GameFolder::GameFolder() : previous_(QDir::currentPath()) {
-    if (!dir_.isValid()) throw std::runtime_error("no temporary folder");
-    QDir::setCurrent(dir_.path());
-}
-
-GameFolder::~GameFolder() { QDir::setCurrent(previous_); }
-
-void GameFolder::writeBytes(const QString& name, const QByteArray& bytes) const {
-    QFile f(file(name));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size()) {
-        throw std::runtime_error("cannot write " + name.toStdString());
-    }
-}
-
 QByteArray GameFolder::readBytes(const QString& name) const {
     QFile f(file(name));
     if (!f.open(QIODevice::ReadOnly)) return QByteArray();
     return f.readAll();
-}
-
-void GameFolder::writeJackpot(std::int32_t jackpot) const {
-    const auto v = static_cast<std::uint32_t>(jackpot);
-    QByteArray bytes;
-    for (int i = 0; i < 4; ++i) bytes.append(static_cast<char>((v >> (8 * i)) & 0xFFu));
-    writeBytes(QStringLiteral("VORNA.DAT"), bytes);
-}
-
-void GameFolder::writeList(const std::vector<std::pair<std::string, std::int32_t>>& rows) const {
-    QByteArray bytes;
-    for (const auto& [name, score] : rows) {
-        bytes += QByteArray::fromStdString(name) + "\r\n" + QByteArray::number(score + 1998) + "\r\n";
-    }
-    writeBytes(QStringLiteral("LIST.VRK"), bytes);
 }
 
 std::int32_t GameFolder::jackpotOnDisk() const {
@@ -96,15 +67,24 @@ BoxAnswerer::BoxAnswerer(int holdMs) : holdMs_(holdMs) {
     timer_.start(5);
 }
 
-void BoxAnswerer::poll() {
-    int up = 0;
-    QMessageBox* box = nullptr;
+namespace {
+
+std::vector<QMessageBox*> boxesOnScreen() {
+    std::vector<QMessageBox*> up;
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* b = qobject_cast<QMessageBox*>(w); b != nullptr && b->isVisible()) {
-            ++up;
-            box = b;
-        }
+        if (auto* b = qobject_cast<QMessageBox*>(w); b != nullptr && b->isVisible()) up.push_back(b);
     }
+    return up;
+}
+
+}  // namespace
+
+bool aBoxIsUp() { return !boxesOnScreen().empty(); }
+
+void BoxAnswerer::poll() {
+    const std::vector<QMessageBox*> onScreen = boxesOnScreen();
+    const int up = static_cast<int>(onScreen.size());
+    QMessageBox* box = onScreen.empty() ? nullptr : onScreen.back();
     mostBoxesAtOnce = std::max(mostBoxesAtOnce, up);
     if (box == nullptr) {
         current_ = nullptr;
@@ -210,13 +190,13 @@ void GameTest::start() {
 TForm1& GameTest::machineWindow() { return game->form1(); }
 
 void GameTest::waitForReels() {
-    ASSERT_TRUE(waitUntil([this] { return !machineWindow().reelTimer().isActive(); }));
+    ASSERT_TRUE(waitUntil([this] { return !reelTimer(machineWindow()).isActive(); }));
 }
 
 void GameTest::spinTo(const std::function<bool(char, char, char)>& want) {
     random.reseed(seedForSpin(state(), want));
     click(machineWindow(), "Button2");
-    ASSERT_TRUE(machineWindow().reelTimer().isActive());
+    ASSERT_TRUE(reelTimer(machineWindow()).isActive());
     waitForReels();
 }
 

@@ -5,12 +5,12 @@
 #pragma once
 
 #include "fixed_clock.h"
+#include "game_folder.h"
 #include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
@@ -28,21 +28,13 @@
 
 namespace vornakka::test {
 
-// A fresh folder that becomes the working directory for the test's life.
-class GameFolder {
+// The test's own game folder (the working directory for the test's life),
+// with paths and bytes in Qt's types.
+class GameFolder : public ScratchGameFolder {
 public:
-    GameFolder();
-    ~GameFolder();
-    GameFolder(const GameFolder&) = delete;
-    GameFolder& operator=(const GameFolder&) = delete;
+    QString path() const { return QString::fromStdString(ScratchGameFolder::path()); }
+    QString file(const QString& name) const { return path() + u'/' + name; }
 
-    QString path() const { return dir_.path(); }
-    QString file(const QString& name) const { return dir_.filePath(name); }
-
-    void writeJackpot(std::int32_t jackpot) const;
-    // Ten rows, best first; names are Windows-1252 bytes.
-    void writeList(const std::vector<std::pair<std::string, std::int32_t>>& rows) const;
-    void writeBytes(const QString& name, const QByteArray& bytes) const;
     QByteArray readBytes(const QString& name) const;
     std::int32_t jackpotOnDisk() const;
     // Puts a folder with a file in it where the named file was, so that
@@ -50,10 +42,6 @@ public:
     // takes it away again.
     void blockFile(const QString& name) const;
     void unblockFile(const QString& name) const;
-
-private:
-    QString previous_;
-    QTemporaryDir dir_;
 };
 
 
@@ -131,6 +119,14 @@ T* control(QWidget& window, const char* name) {
     if (found == nullptr) ADD_FAILURE() << "no control " << name << " in " << window.objectName().toStdString();
     return found;
 }
+
+// The machine window's timers: Timer2 moves the reels, Timer1 beats the
+// double-up.
+inline QTimer& reelTimer(QWidget& machineWindow) { return *control<QTimer>(machineWindow, "Timer2"); }
+inline QTimer& gambleTimer(QWidget& machineWindow) { return *control<QTimer>(machineWindow, "Timer1"); }
+
+// Whether a message box is on screen.
+bool aBoxIsUp();
 
 inline QString labelText(QWidget& window, const char* name) {
     QLabel* label = control<QLabel>(window, name);

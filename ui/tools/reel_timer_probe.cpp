@@ -7,15 +7,14 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QDir>
-#include <QFile>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "Highscore/highscore.h"
 #include "Vorna/vorna.h"
+#include "game_folder.h"
 #include "quiet_players.h"
 #include "ready_for_a_spin.h"
 #include "shell/game.h"
@@ -31,15 +30,9 @@ int main(int argc, char** argv) {
     const int wanted = argc > 1 ? std::max(50, std::atoi(argv[1])) : 400;
 
     // A scratch folder with a jackpot and an empty list.
-    QTemporaryDir folder;
-    QFile jackpot(folder.filePath("VORNA.DAT"));
-    QFile list(folder.filePath("LIST.VRK"));
-    if (!jackpot.open(QIODevice::WriteOnly) || !list.open(QIODevice::WriteOnly)) return 1;
-    jackpot.write(QByteArray(4, '\0'));
-    for (int row = 0; row < 10; ++row) list.write("\r\n1998\r\n");
-    jackpot.close();
-    list.close();
-    QDir::setCurrent(folder.path());
+    test::ScratchGameFolder folder;
+    folder.writeJackpot(0);
+    folder.writeList();
 
     tools::QuietPlayers players;
     FixedClock clock(TimeOfDay{9, 30, 15, 250});
@@ -51,14 +44,16 @@ int main(int argc, char** argv) {
     QElapsedTimer clockMs;
     clockMs.start();
     std::vector<std::vector<qint64>> spins;  // tick times in microseconds, one list a spin
-    QObject::connect(&window.reelTimer(), &QTimer::timeout, [&] { spins.back().push_back(clockMs.nsecsElapsed() / 1000); });
+    const QTimer* reelTimer = window.findChild<QTimer*>(QStringLiteral("Timer2"));
+    if (reelTimer == nullptr) return 1;
+    QObject::connect(reelTimer, &QTimer::timeout, [&] { spins.back().push_back(clockMs.nsecsElapsed() / 1000); });
 
     int ticks = 0;
     while (ticks < wanted) {
         tools::readyForASpin(game);
         spins.emplace_back();
         start->click();
-        while (window.reelTimer().isActive()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        while (reelTimer->isActive()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         ticks += static_cast<int>(spins.back().size());
     }
 
@@ -80,6 +75,5 @@ int main(int argc, char** argv) {
                 "worst lateness against the 10 ms grid %.3f ms\n",
                 count, spins.size(), sum / count / 1000.0, static_cast<double>(worst) / 1000.0,
                 static_cast<double>(worstLate) / 1000.0);
-    QDir::setCurrent(QDir::rootPath());
     return 0;
 }

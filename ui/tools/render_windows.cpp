@@ -6,9 +6,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPixmap>
-#include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,6 +15,7 @@
 #include "Highscore/highscore.h"
 #include "Nimi/nimi.h"
 #include "Vorna/vorna.h"
+#include "game_folder.h"
 #include "quiet_players.h"
 #include "shell/game.h"
 #include "vornakka/slot_machine.h"
@@ -55,13 +55,13 @@ int main(int argc, char** argv) {
     const QString assets = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     const QString out = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
     QDir().mkpath(out);
-    QTemporaryDir folder;
-    if (!folder.isValid() || !QFile::copy(assets + "/VORNA.DAT", folder.filePath("VORNA.DAT")) ||
-        !QFile::copy(assets + "/LIST.VRK", folder.filePath("LIST.VRK"))) {
-        std::fprintf(stderr, "cannot seed a game folder from %s\n", qPrintable(assets));
+    test::ScratchGameFolder folder;
+    try {
+        folder.copyIn(assets.toStdString(), {"VORNA.DAT", "LIST.VRK"});
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cannot seed a game folder from %s: %s\n", qPrintable(assets), e.what());
         return 1;
     }
-    QDir::setCurrent(folder.path());
 
     tools::QuietPlayers players;
     FixedClock clock(TimeOfDay{12, 0, 0, 0});
@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
 
     // One spin, so the reels show their letters in colour.
     game.form1().findChild<QPushButton*>("Button2")->click();
-    waitFor([&] { return !game.form1().reelTimer().isActive(); }, 5000);
+    const QTimer* reelTimer = game.form1().findChild<QTimer*>(QStringLiteral("Timer2"));
+    waitFor([&] { return reelTimer == nullptr || !reelTimer->isActive(); }, 5000);
     ok = save(game.form1(), out + "/machine-window-after-spin.png") && ok;
 
     game.form2().showWindow();
@@ -87,6 +88,5 @@ int main(int argc, char** argv) {
     ok = save(game.form4(), out + "/about-box.png") && ok;
     game.form4().hide();
 
-    QDir::setCurrent(QDir::rootPath());
     return ok ? 0 : 1;
 }
