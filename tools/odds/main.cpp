@@ -239,7 +239,7 @@ void writeSheet(std::ostream& o, const Options& opt, const StopSheet& sheet, con
     o << "\n## Checked against the real machine\n\n"
       << "A seeded simulation of the real `SlotMachine` (seed " << opt.seed << ", " << sim.spins
       << " spins, the bet cycling 1..5 with the PANOS button, every win doubled with HYMY and DEPRESSIO\n"
-      << "in turn until lost or paid; " << sim.reelTicks << " reel ticks and " << (sim.gambles[0] + sim.gambles[1])
+      << "in turn until lost or paid, a game left with 5 or less cashed out for a fresh one; " << sim.reelTicks << " reel ticks and " << (sim.gambles[0] + sim.gambles[1])
       << " double-ups). Each frequency must lie within "
       << kMaxStandardErrors << " standard errors of the\ncounted figure, and each chi-square test must give p >= "
       << kChiSquareLevel << ".\n\n"
