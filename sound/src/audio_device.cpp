@@ -1,9 +1,8 @@
-#include "process_device.h"
+#include "audio_device.h"
 
 #include <alext.h>
 
 #include <algorithm>
-#include <mutex>
 #include <utility>
 
 #include "library_text.h"
@@ -11,28 +10,6 @@
 #include "vornakka/failure.h"
 
 namespace vornakka::detail {
-
-namespace {
-
-// The device every bank of the process shares, while one holds it.
-std::weak_ptr<ProcessDevice>& shared() {
-    static std::weak_ptr<ProcessDevice> device;
-    return device;
-}
-
-struct Pending {
-    std::mutex mutex;
-    std::shared_future<std::shared_ptr<ProcessDevice>> opening;
-    std::uint64_t number = 0;
-};
-
-// The warm-up's device on its way, until a bank takes it.
-Pending& pending() {
-    static Pending p;
-    return p;
-}
-
-}  // namespace
 
 std::string alText(ALenum error) {
     return libraryText(alGetString(error));
@@ -54,47 +31,7 @@ ALuint makeBuffer(const DecodedSound& sound) {
     return buffer;
 }
 
-std::shared_ptr<ProcessDevice> ProcessDevice::acquire() {
-    std::shared_ptr<ProcessDevice> device = shared().lock();
-    if (device) return device;
-    Opening opening;
-    {
-        const std::lock_guard<std::mutex> lock(pending().mutex);
-        opening = std::exchange(pending().opening, Opening{});
-    }
-    device = opening.valid() ? opening.get() : std::shared_ptr<ProcessDevice>(new ProcessDevice());
-    shared() = device;
-    return device;
-}
-
-std::uint64_t ProcessDevice::warmUp() {
-    const std::lock_guard<std::mutex> lock(pending().mutex);
-    if (!shared().expired() || pending().opening.valid()) return 0;
-    pending().opening = std::async(std::launch::async, [] {
-                            auto device = std::shared_ptr<ProcessDevice>(new ProcessDevice());
-                            device->prepareCues();
-                            return device;
-                        }).share();
-    return ++pending().number;
-}
-
-bool ProcessDevice::warmingUp() {
-    if (!shared().expired()) return false;
-    const std::lock_guard<std::mutex> lock(pending().mutex);
-    return pending().opening.valid();
-}
-
-void ProcessDevice::endWarmUp(std::uint64_t number) {
-    Opening unclaimed;
-    {
-        const std::lock_guard<std::mutex> lock(pending().mutex);
-        if (number == 0 || number != pending().number || !pending().opening.valid()) return;
-        unclaimed = std::exchange(pending().opening, Opening{});
-    }
-    unclaimed.wait();
-}
-
-ProcessDevice::ProcessDevice() {
+AudioDevice::AudioDevice() {
     SoundOutput out = openSoundOutput();
     device_ = out.device;
     context_ = out.context;
@@ -103,9 +40,19 @@ ProcessDevice::ProcessDevice() {
     resume_ = std::move(out.resume);
     paused_ = out.startsPaused;
     lost_ = std::move(out.lost);
+    // A device that cannot be paused has nothing to watch for.
+    if (pause_ != nullptr) watcher_ = std::thread([this] { watch(); });
 }
 
-ProcessDevice::~ProcessDevice() {
+AudioDevice::~AudioDevice() {
+    if (watcher_.joinable()) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        awake_.notify_one();
+        watcher_.join();
+    }
     output_.reset();  // nothing renders from here on
     for (auto& cue : prepared_) {
         if (cue) alDeleteBuffers(1, &cue->buffer);
@@ -115,11 +62,11 @@ ProcessDevice::~ProcessDevice() {
     alcCloseDevice(device_);
 }
 
-// On the warm-up's helper thread, while the program's first thread starts
-// Qt: every cue whose file can be read is decoded into a buffer of its own,
+// On the helper thread that opened the device, while the program's first
+// thread starts Qt: every cue whose file can be read is decoded into a buffer of its own,
 // for open() to take. A file that cannot be read is left to open(), which
 // reads it again and says why.
-void ProcessDevice::prepareCues() {
+void AudioDevice::prepareCues() {
     for (std::size_t i = 0; i < prepared_.size(); ++i) {
         try {
             const DecodedSound sound = decodeSoundFile(soundCueFile(static_cast<SoundCue>(i)));
@@ -129,19 +76,72 @@ void ProcessDevice::prepareCues() {
     }
 }
 
-std::optional<PreparedCue> ProcessDevice::takePrepared(SoundCue cue) {
+std::optional<PreparedCue> AudioDevice::takePrepared(SoundCue cue) {
     return std::exchange(prepared_[static_cast<std::size_t>(cue)], std::nullopt);
 }
 
-void ProcessDevice::add(ALuint source) {
+
+void AudioDevice::add(ALuint source) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     sources_.push_back(source);
 }
 
-void ProcessDevice::remove(ALuint source) {
+void AudioDevice::remove(ALuint source) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     sources_.erase(std::remove(sources_.begin(), sources_.end(), source), sources_.end());
 }
 
-void ProcessDevice::wake() {
+void AudioDevice::play(ALuint source) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        // PAUSED resumes; STOPPED (played to its end) and INITIAL start from 0.
+        ALint state = AL_INITIAL;
+        alGetSourcei(source, AL_SOURCE_STATE, &state);
+        if (state == AL_PLAYING) return;
+        wake();
+        alSourcePlay(source);
+    }
+    awake_.notify_one();
+}
+
+void AudioDevice::pauseIfNothingSounded() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (idlePause_) pauseIfIdle(true);
+}
+
+void AudioDevice::setIdlePause(bool enabled) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        idlePause_ = enabled;
+        if (!enabled && paused_) {
+            resume_();
+            paused_ = false;
+        }
+        silentSince_.reset();
+    }
+    awake_.notify_one();
+}
+
+bool AudioDevice::paused() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return paused_;
+}
+
+// Sleeps while the device is paused (or kept running); while it runs, looks
+// every kIdleCheck whether it may be paused.
+void AudioDevice::watch() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stopping_) {
+        if (paused_ || !idlePause_) {
+            awake_.wait(lock);
+            continue;
+        }
+        awake_.wait_for(lock, kIdleCheck);
+        if (!stopping_ && idlePause_) pauseIfIdle(false);
+    }
+}
+
+void AudioDevice::wake() {
     soundedSincePause_ = true;
     silentSince_.reset();
     if (paused_) {
@@ -150,11 +150,11 @@ void ProcessDevice::wake() {
     }
 }
 
-void ProcessDevice::pauseIfIdle(bool immediately) {
+void AudioDevice::pauseIfIdle(bool immediately) {
     if (paused_ || pause_ == nullptr) return;
     // With the sound server gone nothing plays on: a "playing" source
-    // would keep the idle check running for ever, and sound late, out of
-    // turn, once a server answers again. It is over, as if played out.
+    // would keep the device awake for ever, and sound late, out of turn,
+    // once a server answers again. It is over, as if played out.
     const bool gone = lost_ && lost_();
     for (ALuint source : sources_) {
         ALint state = AL_INITIAL;
@@ -175,20 +175,6 @@ void ProcessDevice::pauseIfIdle(bool immediately) {
         soundedSincePause_ = false;
         silentSince_.reset();
     }
-}
-
-void ProcessDevice::keepRunning() {
-    if (paused_) {
-        resume_();
-        paused_ = false;
-    }
-    silentSince_.reset();
-}
-
-DeviceWarmUp::DeviceWarmUp() : number_(ProcessDevice::warmUp()) {}
-
-DeviceWarmUp::~DeviceWarmUp() {
-    ProcessDevice::endWarmUp(number_);
 }
 
 }  // namespace vornakka::detail
