@@ -41,9 +41,8 @@ Colour lamp(QWidget& w, const char* name) { return control<Lamp>(w, name)->fill(
 // Counts the ticks of the window's gamble timer while it lives.
 class GambleTicks {
 public:
-    explicit GambleTicks(QWidget& w) {
-        QObject::connect(w.findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout, &context_,
-                         [this] { ++count; });
+    explicit GambleTicks(TForm1& w) {
+        QObject::connect(&w.gambleTimer(), &QTimer::timeout, &context_, [this] { ++count; });
     }
     int count = 0;
 
