@@ -63,9 +63,9 @@ AudioDevice::~AudioDevice() {
 }
 
 // On the helper thread that opened the device, while the program's first
-// thread starts Qt: every cue whose file can be read is decoded into a buffer of its own,
-// for open() to take. A file that cannot be read is left to open(), which
-// reads it again and says why.
+// thread starts Qt: every cue whose file can be read is decoded into a buffer
+// of its own, for open() to take. A file that cannot be read is left to
+// open(), which reads it again and says why.
 void AudioDevice::prepareCues() {
     for (std::size_t i = 0; i < prepared_.size(); ++i) {
         try {
@@ -80,7 +80,6 @@ std::optional<PreparedCue> AudioDevice::takePrepared(SoundCue cue) {
     return std::exchange(prepared_[static_cast<std::size_t>(cue)], std::nullopt);
 }
 
-
 void AudioDevice::add(ALuint source) {
     const std::lock_guard<std::mutex> lock(mutex_);
     sources_.push_back(source);
@@ -92,16 +91,19 @@ void AudioDevice::remove(ALuint source) {
 }
 
 void AudioDevice::play(ALuint source) {
+    bool wasPaused = false;
     {
+        // Held until the source plays: the idle pause cannot come between.
         const std::lock_guard<std::mutex> lock(mutex_);
         // PAUSED resumes; STOPPED (played to its end) and INITIAL start from 0.
         ALint state = AL_INITIAL;
         alGetSourcei(source, AL_SOURCE_STATE, &state);
         if (state == AL_PLAYING) return;
+        wasPaused = paused_;
         wake();
         alSourcePlay(source);
     }
-    awake_.notify_one();
+    if (wasPaused) awake_.notify_one();  // the idle pause's thread looks again
 }
 
 void AudioDevice::pauseIfNothingSounded() {
