@@ -116,7 +116,7 @@ bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds wait, 
 
 // Until the device has paused itself, as it does once nothing sounds.
 void untilAsleep(OpenAlSoundBank& bank) {
-    waitFor([&] { return bank.devicePaused(); }, std::chrono::seconds(5), 10);
+    waitFor([&] { return bank.devicePaused(); }, std::chrono::seconds(5), 50);
 }
 
 }  // namespace
