@@ -230,12 +230,13 @@ TEST(SoundBank, DevicePausesWhileSilentAndResumesOnPlay) {
     EXPECT_FALSE(bank.devicePaused());
     EXPECT_TRUE(bank.isPlaying(SoundCue::Welcome));
     // While it sounds the device runs on, and the cue really advances (a
-    // paused device would freeze it in "playing").
+    // paused device would freeze it in "playing"). The woken mixer starts a
+    // thread of its own, late on a busy machine: wait for the position.
     for (int i = 0; i < 10; ++i) {
         EXPECT_FALSE(bank.devicePaused());
         sleepFor(10ms);
     }
-    EXPECT_GT(bank.positionSeconds(SoundCue::Welcome), 0.03);
+    EXPECT_TRUE(waitUntil([&] { return bank.positionSeconds(SoundCue::Welcome) > 0.03; }));
 
     // After its end the device runs on for the grace period, then pauses by
     // itself. The grace counts from the end, which came after the cue was
@@ -256,8 +257,7 @@ TEST(SoundBank, DevicePausesWhileSilentAndResumesOnPlay) {
     // Play wakes it: the cue starts from the top and advances.
     bank.play(SoundCue::Welcome);
     EXPECT_FALSE(bank.devicePaused());
-    sleepFor(100ms);
-    EXPECT_GT(bank.positionSeconds(SoundCue::Welcome), 0.03);
+    EXPECT_TRUE(waitUntil([&] { return bank.positionSeconds(SoundCue::Welcome) > 0.03; }));
     ASSERT_TRUE(waitUntil([&] { return !bank.isPlaying(SoundCue::Welcome); }));
 
     // A cue stopped half-way pauses the device too, and resumes from its
@@ -270,8 +270,7 @@ TEST(SoundBank, DevicePausesWhileSilentAndResumesOnPlay) {
     EXPECT_EQ(bank.positionSeconds(SoundCue::Voitto), halfWay);
     bank.play(SoundCue::Voitto);
     EXPECT_FALSE(bank.devicePaused());
-    sleepFor(100ms);
-    EXPECT_GT(bank.positionSeconds(SoundCue::Voitto), halfWay);
+    EXPECT_TRUE(waitUntil([&] { return bank.positionSeconds(SoundCue::Voitto) > halfWay; }));
     bank.stop(SoundCue::Voitto);
 
     // With the pause switched off the device runs on in silence.
