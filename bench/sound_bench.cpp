@@ -105,11 +105,6 @@ private:
     std::thread thread_;
 };
 
-// Lets the bank pause its device as the game's timer does, until it sleeps.
-void untilAsleep(OpenAlSoundBank& bank) {
-    while (bank.idleCheck()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-}
-
 bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds wait, int stepMs = 5) {
     const auto end = Steady::now() + wait;
     while (!done()) {
@@ -117,6 +112,11 @@ bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds wait, 
         std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
     }
     return true;
+}
+
+// Until the device has paused itself, as it does once nothing sounds.
+void untilAsleep(OpenAlSoundBank& bank) {
+    waitFor([&] { return bank.devicePaused(); }, std::chrono::seconds(5), 50);
 }
 
 }  // namespace

@@ -2,14 +2,12 @@
 // game folder, which holds VORNA.DAT, LIST.VRK and the Wavs folder.
 #include <QApplication>
 #include <cstdio>
-#include <memory>
 
 #include "shell/game.h"
 #include "shell/show_requests.h"
 #include "shell/single_game.h"
 #include "shell/system_clock.h"
 #include "vornakka/game_sound.h"
-#include "vornakka/sound_players.h"
 
 namespace {
 
@@ -38,10 +36,10 @@ int main(int argc, char** argv) {
     if (!single.notes().empty()) std::fprintf(stderr, "vornakka: %s\n", single.notes().c_str());
 
     // The sound, before any thread starts: its audio device then opens while
-    // Qt starts and the windows are built.
-    const vornakka::GameSound sound;
+    // Qt starts and the windows are built. It outlives the windows.
+    vornakka::GameSound sound;
     QApplication app(argc, argv);
     const vornakka::ShowRequests requests(single.takeListeningSocket());
     vornakka::SystemClock clock;
-    return vornakka::runGame(app, clock, vornakka::makeSoundPlayers);
+    return vornakka::runGame(app, clock, sound);
 }

@@ -4,6 +4,7 @@
 //
 //   gamble_beat_bench [N]
 #include <QApplication>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -14,24 +15,9 @@
 #include "shell/game.h"
 #include "tools/quiet_players.h"
 #include "vornakka/slot_machine.h"
-#include "vornakka/sound_players.h"
 
 namespace vornakka::bench {
 namespace {
-
-// Players that never sound; awake, they keep the gamble timer running for
-// ever, as it always ran before it learnt to sleep.
-class BeatPlayers final : public SoundPlayers {
-public:
-    explicit BeatPlayers(bool awake) : awake_(awake) {}
-    void open(SoundCue) override {}
-    bool idleCheck() override { return awake_; }
-    void play(SoundCue) override { played(); }
-    void stop(SoundCue) override {}
-
-private:
-    bool awake_;
-};
 
 struct BeatFigures {
     double medianOffBeatMs = 0;  // a tick's distance from the 50 ms grid of the first tick
@@ -47,11 +33,17 @@ struct BeatFigures {
 // the gamble timer's every tick stamped.
 BeatFigures gambleBeat(bool sleeps, int doubleUps) {
     Scratch scratch;
-    BeatPlayers players(!sleeps);
+    tools::QuietPlayers players;
     FixedClock clock{TimeOfDay{9, 30, 15, 250}};
     Game game(clock, players);
     TForm1& window = game.form1();
-    TickStamps stamps(gambleTimerOf(window));
+    // The baseline: a timer like the gamble timer, started with the window
+    // and never stopped, as the gamble timer ran before it learnt to sleep.
+    QTimer always;
+    always.setTimerType(Qt::PreciseTimer);
+    always.setInterval(TForm1::kGambleInterval);
+    if (!sleeps) always.start();
+    TickStamps stamps(sleeps ? gambleTimerOf(window) : always);
     const QTimer& reelTimer = reelTimerOf(window);
     game.show();
     settle(300);

@@ -22,25 +22,24 @@
 
 #include "Vorna/vorna.h"
 #include "bench_support.h"
-#include "openal_sound_bank.h"
 #include "shell/game.h"
+#include "vornakka/game_sound.h"
 
 namespace vornakka::bench {
 namespace {
 
 // Child: builds the game as the program does, in the folder it was started
 // in, and reports the end of the machine window's first paint, then leaves.
-int startupChild(QApplication& app) {
+int startupChild(QApplication& app, GameSound& sound) {
     const double launched = std::atof(std::getenv("BENCH_LAUNCH_NS") ? std::getenv("BENCH_LAUNCH_NS") : "0");
     FirstPaint first;
     first.launched = launched;
 
     prepareApplication(app);
-    OpenAlSoundBank players;
     struct Clock final : vornakka::Clock {
         TimeOfDay utcTimeOfDay() override { return {12, 0, 0, 0}; }
     } clock;
-    Game game(clock, players);
+    Game game(clock, sound);
     game.form1().installEventFilter(&first);
     game.show();
     return QApplication::exec();
@@ -136,13 +135,17 @@ int startup(const char* self, int runs) {
 
 int main(int argc, char** argv) {
     using namespace vornakka::bench;
-    prepareEnvironment();
-    // As the program does: the child opens the audio device while Qt starts.
+    // As the program does: the child makes the game's sound before Qt starts,
+    // and its device opens meanwhile. The child has the parent's environment.
     const bool child = argc > 1 && std::strcmp(argv[1], "child") == 0;
-    std::optional<vornakka::OpenAlSoundBank::DeviceWarmUp> audio;
-    if (child) audio.emplace();
+    std::optional<vornakka::GameSound> sound;
+    if (child) {
+        sound.emplace();
+    } else {
+        prepareEnvironment();
+    }
     QApplication app(argc, argv);
-    if (child) return startupChild(app);
+    if (child) return startupChild(app, *sound);
     // The children start in a scratch folder: name this program absolutely.
     const std::string self = QCoreApplication::applicationFilePath().toStdString();
     return startup(self.c_str(), countArgument(argc, argv, 7));

@@ -2,24 +2,26 @@
 
 #include "openal_sound_bank.h"
 #include "output_choice.h"
-#include "process_device.h"
-#include "vornakka/sound_players.h"
 
 namespace vornakka {
 
-struct GameSound::WarmUp {
-    detail::DeviceWarmUp device;
-};
+namespace {
 
-GameSound::GameSound() {
+// The environment OpenAL Soft and libpulse read is set before the device
+// starts opening.
+std::unique_ptr<OpenAlSoundBank> startPlayers() {
     detail::prepareAudioEnvironment();
-    warmUp_ = std::make_unique<WarmUp>();
+    return std::make_unique<OpenAlSoundBank>();
 }
+
+}  // namespace
+
+GameSound::GameSound() : players_(startPlayers()) {}
 
 GameSound::~GameSound() = default;
 
-std::unique_ptr<SoundPlayers> makeSoundPlayers() {
-    return std::make_unique<OpenAlSoundBank>();
-}
+void GameSound::open(SoundCue cue) { players_->open(cue); }
+void GameSound::play(SoundCue cue) { players_->play(cue); }
+void GameSound::stop(SoundCue cue) { players_->stop(cue); }
 
 }  // namespace vornakka

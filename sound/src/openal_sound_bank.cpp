@@ -3,9 +3,10 @@
 #include <al.h>
 
 #include <cstdint>
+#include <future>
 #include <optional>
 
-#include "process_device.h"
+#include "audio_device.h"
 #include "server_link.h"
 #include "vornakka/failure.h"
 #include "wave_decoder.h"
@@ -25,9 +26,19 @@ struct Player {
 }  // namespace
 
 struct OpenAlSoundBank::Impl {
-    std::shared_ptr<detail::ProcessDevice> device;
+    // The device on its way, until the first open takes it.
+    std::future<std::unique_ptr<detail::AudioDevice>> opening;
+    std::unique_ptr<detail::AudioDevice> device;
     std::array<Player, kSoundCueCount> players{};
     bool idlePause = true;
+
+    // The device the helper thread opened; its failure is thrown here, and a
+    // later call tries again.
+    detail::AudioDevice& takeDevice() {
+        if (!device) device = opening.valid() ? opening.get() : std::make_unique<detail::AudioDevice>();
+        if (!idlePause) device->setIdlePause(false);
+        return *device;
+    }
 
     Player& player(SoundCue cue) { return players[static_cast<std::size_t>(cue)]; }
     const Player& player(SoundCue cue) const { return players[static_cast<std::size_t>(cue)]; }
@@ -40,39 +51,42 @@ struct OpenAlSoundBank::Impl {
     }
 };
 
-OpenAlSoundBank::OpenAlSoundBank() : impl_(std::make_unique<Impl>()) {}
+OpenAlSoundBank::OpenAlSoundBank() : impl_(std::make_unique<Impl>()) {
+    impl_->opening = std::async(std::launch::async, [] {
+        auto device = std::make_unique<detail::AudioDevice>();
+        device->prepareCues();
+        return device;
+    });
+}
 
 OpenAlSoundBank::~OpenAlSoundBank() {
     for (Player& p : impl_->players) {
         if (!p.open) continue;
+        impl_->device->remove(p.source);
         alSourceStop(p.source);
         alSourcei(p.source, AL_BUFFER, 0);
         alDeleteSources(1, &p.source);
         alDeleteBuffers(1, &p.buffer);
-        impl_->device->remove(p.source);
     }
-    // The device closes with the last bank that holds it.
+    // The device closes after its sources; one still opening is waited for.
 }
 
 void OpenAlSoundBank::open(SoundCue cue) {
     Player& p = impl_->player(cue);
     if (p.open) return;
 
-    std::optional<detail::PreparedCue> prepared;
-    std::optional<detail::DecodedSound> sound;
-    if (!impl_->device && detail::ProcessDevice::warmingUp()) {
+    detail::AudioDevice* device = impl_->device.get();
+    if (device == nullptr) {
         try {
-            impl_->device = detail::ProcessDevice::acquire();
+            device = &impl_->takeDevice();
         } catch (const MediaError&) {
             detail::decodeSoundFile(soundCueFile(cue));  // a file that cannot be read is still named first
             throw;
         }
     }
-    if (impl_->device) prepared = impl_->device->takePrepared(cue);
-    if (!prepared) {
-        sound = detail::decodeSoundFile(soundCueFile(cue));
-        if (!impl_->device) impl_->device = detail::ProcessDevice::acquire();
-    }
+    std::optional<detail::PreparedCue> prepared = device->takePrepared(cue);
+    std::optional<detail::DecodedSound> sound;
+    if (!prepared) sound = detail::decodeSoundFile(soundCueFile(cue));
 
     ALuint buffer = prepared ? prepared->buffer : detail::makeBuffer(*sound);
     ALuint source = 0;
@@ -99,8 +113,8 @@ void OpenAlSoundBank::open(SoundCue cue) {
     p.sampleRate = prepared ? prepared->sampleRate : sound->sampleRate;
     p.frames = prepared ? prepared->frames : sound->frames;
     p.open = true;
-    impl_->device->add(source);
-    if (impl_->idlePause) impl_->device->pauseIfIdle(true);
+    device->add(source);
+    device->pauseIfNothingSounded();
 }
 
 bool OpenAlSoundBank::isOpen(SoundCue cue) const {
@@ -109,14 +123,8 @@ bool OpenAlSoundBank::isOpen(SoundCue cue) const {
 
 void OpenAlSoundBank::play(SoundCue cue) {
     const Player& p = impl_->player(cue);
-    // alSourcePlay would restart a PLAYING source from the beginning; a cue
-    // that is sounding must go on instead. PAUSED resumes; STOPPED (played to
-    // its end) and INITIAL start from 0.
-    if (p.open && impl_->state(cue) != AL_PLAYING) {
-        impl_->device->wake();
-        alSourcePlay(p.source);
-    }
-    played();  // the windows' idle checks wake after every play
+    // A cue that is sounding goes on; the device wakes before it starts.
+    if (p.open) impl_->device->play(p.source);
 }
 
 void OpenAlSoundBank::stop(SoundCue cue) {
@@ -126,15 +134,9 @@ void OpenAlSoundBank::stop(SoundCue cue) {
     if (impl_->state(cue) == AL_PLAYING) alSourcePause(p.source);
 }
 
-bool OpenAlSoundBank::idleCheck() {
-    if (!impl_->device || !impl_->idlePause) return false;
-    impl_->device->pauseIfIdle(false);
-    return impl_->device->canPause() && !impl_->device->paused();
-}
-
 void OpenAlSoundBank::setIdlePause(bool enabled) {
     impl_->idlePause = enabled;
-    if (!enabled && impl_->device) impl_->device->keepRunning();
+    if (impl_->device) impl_->device->setIdlePause(enabled);
 }
 
 bool OpenAlSoundBank::isPlaying(SoundCue cue) const {

@@ -6,33 +6,34 @@
 //   libsndfile, decodes all of it to 16-bit PCM (mono stays mono, stereo stays
 //   stereo, more channels are mixed down to mono) and hands it to an OpenAL
 //   buffer played by a source of the cue's own. All file I/O and decoding
-//   happen here (or on the warm-up's helper thread), so play and stop
-//   never wait for the disk.
+//   happen here (or on the helper thread that opens the device), so play and
+//   stop never wait for the disk.
 // - A file that cannot be used fails open with MediaError carrying
 //   libsndfile's own text: "System error : No such file or directory.",
 //   "Format not recognised." and so on. A wave whose sound data are shorter
 //   than its header promises, or that holds no sound at all, is a damaged
 //   file: it fails with "Supported file format but file is malformed.".
-// - The device is the process's one (process_device.h): opened early by a
-//   DeviceWarmUp, which also decodes the cue files, and paused while
-//   nothing sounds. No audio device gives MediaError "No sound output
-//   device was found.", followed by the back-ends OpenAL Soft tried and why
-//   each gave no sound (no_device_message.h).
+// - The device is the bank's own (audio_device.h): the bank starts opening
+//   it on a helper thread when it is made, which also decodes the cue files,
+//   and the first open() waits for it. The device pauses while nothing
+//   sounds and wakes at every play. No audio device gives MediaError "No
+//   sound output device was found.", followed by the back-ends OpenAL Soft
+//   tried and why each gave no sound (no_device_message.h).
 // - play: a cue that is sounding goes on untouched (it is never restarted); a
 //   cue that was stopped half-way resumes where it was; a cue that has played
 //   to its end, or has never played, starts from the beginning.
 // - stop: halts a sounding cue where it is, without rewinding. A silent cue
 //   is left alone.
-// - Idle: after a play the window's timer calls idleCheck() every 50 ms
-//   until it says no more calls are needed; it pauses the device once every
-//   source in the process has been silent for kIdleGrace. Right after
-//   open(), when nothing has sounded yet, the device is paused at once.
+// - Idle: the device pauses by itself once every cue has been silent for
+//   kIdleGrace. Right after open(), when nothing has sounded yet, it is
+//   paused at once.
 // - Output: the game's own stream on a desktop's PulseAudio or PipeWire
 //   server, or OpenAL Soft's own device; output_choice.h decides. While no
 //   server answers, a cue that was sounding is over as if played out, and
 //   the device sleeps.
 //
-// All calls belong on one thread (the game's user-interface thread).
+// All calls belong on one thread (the game's user-interface thread). OpenAL's
+// context is the process's current one: one bank at a time.
 #pragma once
 
 #include <array>
@@ -41,17 +42,17 @@
 #include <memory>
 #include <string>
 
-#include "process_device.h"
+#include "audio_device.h"
 #include "vornakka/sound_players.h"
 
 namespace vornakka {
 
 class OpenAlSoundBank final : public SoundPlayers {
 public:
-    // How long every cue must have been silent before idleCheck pauses the device.
-    static constexpr std::chrono::milliseconds kIdleGrace = detail::ProcessDevice::kIdleGrace;
-    using DeviceWarmUp = detail::DeviceWarmUp;
+    // How long every cue must have been silent before the device pauses.
+    static constexpr std::chrono::milliseconds kIdleGrace = detail::AudioDevice::kIdleGrace;
 
+    // Starts opening the device on a helper thread; its end waits for that.
     OpenAlSoundBank();
     ~OpenAlSoundBank() override;
     OpenAlSoundBank(const OpenAlSoundBank&) = delete;
@@ -64,14 +65,8 @@ public:
     void play(SoundCue cue) override;
     void stop(SoundCue cue) override;
 
-    // Pauses the audio device when no cue has sounded for kIdleGrace. Cheap;
-    // meant to be called from a periodic timer for as long as it returns
-    // true. False: the device sleeps (or cannot be paused, or there is none)
-    // and nothing changes until the next play.
-    bool idleCheck() override;
-
     // False keeps the device running while silent (to measure what the pause
-    // saves); true, the default, lets idleCheck pause it.
+    // saves); true, the default, lets it sleep.
     void setIdlePause(bool enabled);
 
     // What the idle-CPU tool, the sound bench and the tests look at.

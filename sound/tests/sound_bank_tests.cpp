@@ -100,7 +100,7 @@ TEST(SoundBank, PlayAfterTheEndStartsOverAndPlayWhileSoundingGoesOn) {
     EXPECT_GT(bank.positionSeconds(SoundCue::satan), before);
 }
 
-TEST(SoundBank, SeveralCuesSoundAtOnceAndBanksShareTheDevice) {
+TEST(SoundBank, SeveralCuesSoundAtOnceAndKeepTheDeviceAwake) {
     ToneFolder folder;
     folder.tone(SoundCue::Voitto, 1.0);
     folder.tone(SoundCue::Havio, 1.0, 2);  // stereo stays stereo
@@ -121,54 +121,43 @@ TEST(SoundBank, SeveralCuesSoundAtOnceAndBanksShareTheDevice) {
     // busy machine: wait for the position rather than for a fixed time.
     EXPECT_TRUE(waitUntil([&] { return bank.positionSeconds(SoundCue::Voitto) > 0.05; }));
 
-    // A second bank (the high-score window's satan) shares the same device:
-    // neither bank's idle check may pause it under the other's sound, and
-    // closing one leaves the other playing.
-    {
-        OpenAlSoundBank other;
-        other.open(SoundCue::satan);
-        EXPECT_FALSE(other.devicePaused());
-        bank.stop(SoundCue::Voitto);
-        bank.stop(SoundCue::Koss);
-        other.play(SoundCue::satan);
-        for (int i = 0; i < 20; ++i) {
-            bank.idleCheck();
-            sleepFor(20ms);
-        }
-        EXPECT_FALSE(bank.devicePaused());
-        EXPECT_GT(other.positionSeconds(SoundCue::satan), 0.2);
-        bank.play(SoundCue::Voitto);
-    }
+    // The device sleeps only once every cue is silent: with the others
+    // stopped and satan (the high-score window's) sounding, it runs on.
+    bank.open(SoundCue::satan);
+    EXPECT_FALSE(bank.devicePaused());
+    bank.stop(SoundCue::Voitto);
+    bank.stop(SoundCue::Koss);
+    bank.play(SoundCue::satan);
+    sleepFor(400ms);
+    EXPECT_FALSE(bank.devicePaused());
+    EXPECT_GT(bank.positionSeconds(SoundCue::satan), 0.2);
+    bank.play(SoundCue::Voitto);
+    bank.stop(SoundCue::satan);
     EXPECT_TRUE(bank.isPlaying(SoundCue::Voitto));
     const double before = bank.positionSeconds(SoundCue::Voitto);
     sleepFor(100ms);
     EXPECT_GT(bank.positionSeconds(SoundCue::Voitto), before);
 }
 
-// The program opens the device on a helper thread while it starts. The
-// banks must take that device and play on it; a warm-up nobody used closes
-// its device without harm, and one started while a device is open does
-// nothing.
-TEST(SoundBank, DeviceWarmedUpOnAHelperThreadServesTheBanks) {
+// A bank opens its device on a helper thread as soon as it is made (the
+// program makes it before Qt starts), and its first open takes that device.
+// A bank never opened closes its device without harm, and one made after
+// another has gone opens a device of its own.
+TEST(SoundBank, TheDeviceOpenedOnAHelperThreadServesTheCues) {
     ToneFolder folder;
     folder.tone(SoundCue::Welcome, 1.0);
     folder.tone(SoundCue::Koss, 1.0);
 
-    { const OpenAlSoundBank::DeviceWarmUp unused; }
+    { const OpenAlSoundBank unused; }
     {
-        const OpenAlSoundBank::DeviceWarmUp audio;
         OpenAlSoundBank bank;
         bank.open(SoundCue::Welcome);
         EXPECT_TRUE(bank.devicePaused());  // nothing has sounded yet
         bank.play(SoundCue::Welcome);
         EXPECT_TRUE(bank.isPlaying(SoundCue::Welcome));
-        {
-            const OpenAlSoundBank::DeviceWarmUp again;  // the device is open: no second one
-            OpenAlSoundBank other;
-            other.open(SoundCue::Koss);
-            other.play(SoundCue::Koss);
-            EXPECT_TRUE(waitUntil([&] { return other.positionSeconds(SoundCue::Koss) > 0.05; }));
-        }
+        bank.open(SoundCue::Koss);  // opened while another cue sounds
+        bank.play(SoundCue::Koss);
+        EXPECT_TRUE(waitUntil([&] { return bank.positionSeconds(SoundCue::Koss) > 0.05; }));
         EXPECT_TRUE(waitUntil([&] { return bank.positionSeconds(SoundCue::Welcome) > 0.05; }));
         EXPECT_TRUE(bank.isPlaying(SoundCue::Welcome));
     }
@@ -240,29 +229,35 @@ TEST(SoundBank, DevicePausesWhileSilentAndResumesOnPlay) {
     bank.play(SoundCue::Welcome);
     EXPECT_FALSE(bank.devicePaused());
     EXPECT_TRUE(bank.isPlaying(SoundCue::Welcome));
-    // While it sounds the idle check leaves the device running, and the cue
-    // really advances (a paused device would freeze it in "playing").
+    // While it sounds the device runs on, and the cue really advances (a
+    // paused device would freeze it in "playing"). The woken mixer starts a
+    // thread of its own, late on a busy machine: wait for the position.
     for (int i = 0; i < 10; ++i) {
-        bank.idleCheck();
         EXPECT_FALSE(bank.devicePaused());
         sleepFor(10ms);
     }
-    EXPECT_GT(bank.positionSeconds(SoundCue::Welcome), 0.03);
+    EXPECT_TRUE(waitUntil([&] { return bank.positionSeconds(SoundCue::Welcome) > 0.03; }));
 
-    // After its end the device pauses, once the grace period has passed.
-    ASSERT_TRUE(waitUntil([&] { return !bank.isPlaying(SoundCue::Welcome); }));
-    bank.idleCheck();
-    EXPECT_FALSE(bank.devicePaused());
-    EXPECT_TRUE(waitUntil([&] {
-        bank.idleCheck();
-        return bank.devicePaused();
+    // After its end the device runs on for the grace period, then pauses by
+    // itself. The grace counts from the end, which came after the cue was
+    // last seen sounding: unless this thread was held up for the whole
+    // grace, the device cannot have paused yet when the end is seen.
+    auto lastSounding = std::chrono::steady_clock::now();
+    ASSERT_TRUE(waitUntil([&] {
+        if (!bank.isPlaying(SoundCue::Welcome)) return true;
+        lastSounding = std::chrono::steady_clock::now();
+        return false;
     }));
+    const bool pausedAtTheEnd = bank.devicePaused();
+    if (std::chrono::steady_clock::now() - lastSounding < OpenAlSoundBank::kIdleGrace) {
+        EXPECT_FALSE(pausedAtTheEnd);
+    }
+    EXPECT_TRUE(waitUntil([&] { return bank.devicePaused(); }));
 
     // Play wakes it: the cue starts from the top and advances.
     bank.play(SoundCue::Welcome);
     EXPECT_FALSE(bank.devicePaused());
-    sleepFor(100ms);
-    EXPECT_GT(bank.positionSeconds(SoundCue::Welcome), 0.03);
+    EXPECT_TRUE(waitUntil([&] { return bank.positionSeconds(SoundCue::Welcome) > 0.03; }));
     ASSERT_TRUE(waitUntil([&] { return !bank.isPlaying(SoundCue::Welcome); }));
 
     // A cue stopped half-way pauses the device too, and resumes from its
@@ -271,24 +266,34 @@ TEST(SoundBank, DevicePausesWhileSilentAndResumesOnPlay) {
     sleepFor(200ms);
     bank.stop(SoundCue::Voitto);
     const double halfWay = bank.positionSeconds(SoundCue::Voitto);
-    ASSERT_TRUE(waitUntil([&] {
-        bank.idleCheck();
-        return bank.devicePaused();
-    }));
+    ASSERT_TRUE(waitUntil([&] { return bank.devicePaused(); }));
     EXPECT_EQ(bank.positionSeconds(SoundCue::Voitto), halfWay);
     bank.play(SoundCue::Voitto);
     EXPECT_FALSE(bank.devicePaused());
-    sleepFor(100ms);
-    EXPECT_GT(bank.positionSeconds(SoundCue::Voitto), halfWay);
+    EXPECT_TRUE(waitUntil([&] { return bank.positionSeconds(SoundCue::Voitto) > halfWay; }));
     bank.stop(SoundCue::Voitto);
 
     // With the pause switched off the device runs on in silence.
     bank.setIdlePause(false);
-    for (int i = 0; i < 40; ++i) {
-        bank.idleCheck();
-        sleepFor(10ms);
-    }
+    sleepFor(OpenAlSoundBank::kIdleGrace + 150ms);
     EXPECT_FALSE(bank.devicePaused());
+}
+
+// The device pauses itself on a thread of its own. A play that comes as it
+// does must still wake it: the cue then plays to its end, where under a
+// paused device it would stay "playing" for ever, never heard.
+TEST(SoundBank, APlayAsTheDevicePausesItselfIsHeard) {
+    ToneFolder folder;
+    folder.tone(SoundCue::Lukitus, 0.05);
+    OpenAlSoundBank bank;
+    bank.open(SoundCue::Lukitus);
+    for (int i = 0; i < 8; ++i) {
+        bank.play(SoundCue::Lukitus);
+        EXPECT_FALSE(bank.devicePaused());
+        ASSERT_TRUE(waitUntil([&] { return !bank.isPlaying(SoundCue::Lukitus); }, 1500ms)) << "play " << i;
+        // Around the moment the device pauses: the grace, give or take a check.
+        sleepFor(OpenAlSoundBank::kIdleGrace - 40ms + i * 10ms);
+    }
 }
 
 }  // namespace

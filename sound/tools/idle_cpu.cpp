@@ -1,11 +1,11 @@
-// Opens all eleven cues the way the game does and sits silent, polling the
-// idle check every 50 ms like the machine window's gamble timer, then reports
-// the CPU time the whole process (mixer thread included) spent meanwhile.
-//   vornakka_sound_idle_cpu [--seconds N] [--no-pause] [--no-poll] [FOLDER]
-// --no-poll sleeps without calling the idle check (after the open, which
-// pauses the device on its own), to show what the polling itself costs.
-// FOLDER holds Wavs/ (default: the working directory). With the pause on, the
-// exit code is 1 if the device was not paused at the end.
+// Opens all eleven cues the way the game does and sits silent, then reports
+// the CPU time the whole process (mixer and idle-pause threads included)
+// spent meanwhile, and its wake-ups: the context switches of all its threads.
+//   vornakka_sound_idle_cpu [--seconds N] [--no-pause] [FOLDER]
+// --no-pause keeps the device running in silence, to show what the pause
+// saves. FOLDER holds Wavs/ (default: the working directory). With the pause
+// on, the exit code is 1 if the device was not paused at the end.
+#include <dirent.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -31,20 +32,35 @@ double cpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+long contextSwitches() {
+    long total = 0;
+    DIR* tasks = opendir("/proc/self/task");
+    if (tasks == nullptr) return 0;
+    while (const dirent* task = readdir(tasks)) {
+        if (task->d_name[0] == '.') continue;
+        std::ifstream in(std::string("/proc/self/task/") + task->d_name + "/status");
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0 || line.rfind("nonvoluntary_ctxt_switches:", 0) == 0) {
+                total += std::atol(line.c_str() + line.find(':') + 1);
+            }
+        }
+    }
+    closedir(tasks);
+    return total;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     double duration = 10.0;
     bool pause = true;
-    bool poll = true;
     std::string folder = ".";
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
             duration = std::atof(argv[++i]);
         } else if (std::strcmp(argv[i], "--no-pause") == 0) {
             pause = false;
-        } else if (std::strcmp(argv[i], "--no-poll") == 0) {
-            poll = false;
         } else {
             folder = argv[i];
         }
@@ -61,22 +77,17 @@ int main(int argc, char** argv) {
 
         const auto start = std::chrono::steady_clock::now();
         const double cpuStart = cpuSeconds();
-        const auto end = start + std::chrono::duration<double>(duration);
-        if (poll) {
-            while (std::chrono::steady_clock::now() < end) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                bank.idleCheck();
-            }
-        } else {
-            std::this_thread::sleep_until(end);
-        }
+        const long wakesStart = contextSwitches();
+        std::this_thread::sleep_for(std::chrono::duration<double>(duration));
+        const long wakes = contextSwitches() - wakesStart - 1;  // less this thread's own sleep
         const double cpu = cpuSeconds() - cpuStart;
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const char* driver = std::getenv("ALSOFT_DRIVERS");
-        std::printf("driver %s, idle pause %s, %s, device %s: %.3f s CPU in %.2f s = %.2f %% of one core\n",
+        std::printf("driver %s, idle pause %s, device %s: %.3f s CPU in %.2f s = %.2f %% of one core, "
+                    "%.1f wake-ups/s\n",
                     driver != nullptr ? driver : "(default)", pause ? "on" : "off",
-                    poll ? "polled every 50 ms" : "not polled", bank.devicePaused() ? "paused" : "running",
-                    cpu, wall, 100.0 * cpu / wall);
+                    bank.devicePaused() ? "paused" : "running", cpu, wall, 100.0 * cpu / wall,
+                    static_cast<double>(wakes) / wall);
         return pause && !bank.devicePaused() ? 1 : 0;
     } catch (const vornakka::MediaError& e) {
         std::fprintf(stderr, "MediaError: %s\n", e.what());

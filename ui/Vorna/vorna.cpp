@@ -159,16 +159,9 @@ TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
     timer1_.setTimerType(Qt::PreciseTimer);
     timer1_.setInterval(kGambleInterval);
     connect(&timer1_, &QTimer::timeout, this, &TForm1::Tupsu);
-    timer1_.start();
+    // Its beat starts with the window; it runs while a guess needs its ticks.
     gambleBeat_ = std::chrono::steady_clock::now();
-    // A sound played from any window wakes the timer for the idle checks.
-    sounds_.setPlayHandler([this] {
-        soundsAwake_ = true;
-        updateGambleTimer();
-    });
 }
-
-TForm1::~TForm1() { sounds_.setPlayHandler(nullptr); }
 
 void TForm1::attach(SlotMachine& machine) {
     machine_ = &machine;
@@ -270,8 +263,7 @@ void TForm1::press(void (*operation)(SlotMachine&)) {
 
 void TForm1::updateGambleTimer() {
     if (closed_ || machine_ == nullptr) return;
-    // The idle check changes nothing once the players sleep.
-    const bool needed = machine_->gambleNeedsTicks() || soundsAwake_;
+    const bool needed = machine_->gambleNeedsTicks();
     if (needed == timer1_.isActive()) return;
     if (!needed) {
         timer1_.stop();
@@ -300,10 +292,7 @@ void TForm1::Tupsu() {
     // The first tick after a wake-up may have come after a part of a period.
     if (timer1_.interval() != kGambleInterval) timer1_.setInterval(kGambleInterval);
     if (machine_ == nullptr) return;
-    boundary_.run([this] {
-        machine_->gambleTick();
-        soundsAwake_ = sounds_.idleCheck();
-    });
+    boundary_.run([this] { machine_->gambleTick(); });
     updateGambleTimer();
 }
 

@@ -33,7 +33,6 @@ public:
     // first and Welcome last. A player that cannot be opened throws
     // WindowBuildError.
     TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds);
-    ~TForm1() override;
 
     // The machine the buttons and timers drive; set before FormCreate.
     void attach(SlotMachine& machine);
@@ -66,9 +65,9 @@ public:
 
     // The timer handlers: Timer2 every 10 ms while the reels spin, Timer1
     // every 50 ms while a tick can change something: a double-up guess is
-    // running (or its game-over save waits to be tried again), or a sound
-    // may still be sounding. Otherwise Timer1 sleeps, and wakes on the same
-    // 50 ms beat it has kept since start-up, so that no tick moves.
+    // running, or its game-over save waits to be tried again. Otherwise
+    // Timer1 sleeps, and wakes on the same 50 ms beat it has kept since the
+    // window was built, so that no tick moves.
     void Ropelli();
     void Tupsu();
 
@@ -106,8 +105,7 @@ private:
     // Children of the window, found by their names as its controls are.
     QTimer timer2_{this};
     QTimer timer1_{this};
-    std::chrono::steady_clock::time_point gambleBeat_;  // when Timer1 first started
-    bool soundsAwake_ = true;
+    std::chrono::steady_clock::time_point gambleBeat_;  // the origin of Timer1's beat
     bool closed_ = false;
 };
 

@@ -77,15 +77,13 @@ std::string typeName(const std::exception& e) {
 
 }  // namespace
 
-int runGame(QApplication& app, Clock& clock, const SoundPlayersFactory& makePlayers) {
+int runGame(QApplication& app, Clock& clock, SoundPlayers& players) {
     prepareApplication(app);
     const QString module = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 
-    std::unique_ptr<SoundPlayers> players;
     std::unique_ptr<Game> game;
     try {
-        players = makePlayers();
-        game = std::make_unique<Game>(clock, *players);
+        game = std::make_unique<Game>(clock, players);
     } catch (const WindowBuildError& e) {
         showApplicationError(applicationErrorText(e.kind(), module, e.address(), e.what()));
         return 1;

@@ -1,11 +1,10 @@
 // The game as a whole: the slot machine, its two data files, the four windows
 // and the failure boundary they share. main() runs it with the system clock
-// and the OpenAL players; the GUI tests run the very same thing with a clock
+// and the game's sound; the GUI tests run the very same thing with a clock
 // of their choosing, recording players and a random source of their own.
 #pragma once
 
 #include <QApplication>
-#include <functional>
 #include <memory>
 
 #include "shell/event_boundary.h"
@@ -59,11 +58,10 @@ private:
 // window closes, not when its last window does.
 void prepareApplication(QApplication& app);
 
-using SoundPlayersFactory = std::function<std::unique_ptr<SoundPlayers>()>;
-
-// The whole program after QApplication: builds the game and runs the event
-// loop until the machine window closes. A window that cannot be built shows
-// the "Application Error" box and gives exit code 1.
-int runGame(QApplication& app, Clock& clock, const SoundPlayersFactory& makePlayers);
+// The whole program after QApplication: builds the game on the players and
+// runs the event loop until the machine window closes. A window that cannot
+// be built (a player that cannot be opened) shows the "Application Error"
+// box and gives exit code 1.
+int runGame(QApplication& app, Clock& clock, SoundPlayers& players);
 
 }  // namespace vornakka

@@ -11,6 +11,7 @@
 #include "shell/event_boundary.h"
 #include "support.h"
 #include "vornakka/failure.h"
+#include "vornakka/game_sound.h"
 #include "vornakka/strips.h"
 
 namespace vornakka::test {
@@ -157,7 +158,6 @@ TEST_F(FailureTest, AJackpotThatCannotBeSavedIsSavedByTheFirstTickAfterTheBox) {
 // Though nothing sounds, the gamble timer must not sleep: it tries the save
 // again once the box has gone, and the game ends.
 TEST_F(FailureTest, AGameOverSaveAfterALostDoubleUpIsTriedAgainWhileAllElseSleeps) {
-    players.sleepWhenChecked = true;
     start();
     TForm1& w = machineWindow();
     // At bet 5, nine lost spins leave 5 credits, which the winning one bets.
@@ -180,19 +180,6 @@ TEST_F(FailureTest, AGameOverSaveAfterALostDoubleUpIsTriedAgainWhileAllElseSleep
     EXPECT_EQ(labelText(w, "Rahat").toStdString(), "50");
     EXPECT_EQ(folder.jackpotOnDisk(), jackpot);
 }
-
-// Players that record into a log which outlives them.
-class LoggingPlayers final : public SoundPlayers {
-public:
-    explicit LoggingPlayers(RecordingPlayers& log) : log_(log) {}
-    void open(SoundCue cue) override { log_.open(cue); }
-    bool idleCheck() override { return log_.idleCheck(); }
-    void play(SoundCue cue) override { log_.play(cue); }
-    void stop(SoundCue cue) override { log_.stop(cue); }
-
-private:
-    RecordingPlayers& log_;
-};
 
 void writeTone(const QString& path) {
     QByteArray pcm;
@@ -227,8 +214,7 @@ TEST(StartUpErrorTest, AMissingWelcomeWaveEndsTheProgramWithAnApplicationError) 
     RecordingPlayers log;
     log.failOpen = SoundCue::Welcome;
     BoxAnswerer boxes;
-    const int code =
-        runGame(*qApp, clock, [&]() -> std::unique_ptr<SoundPlayers> { return std::make_unique<LoggingPlayers>(log); });
+    const int code = runGame(*qApp, clock, log);
     EXPECT_EQ(code, 1);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     const BoxAnswerer::Box& box = boxes.boxes[0];
@@ -259,7 +245,8 @@ TEST(StartUpErrorTest, TheRealPlayersFailTheSameWayAndSoDoesAMissingSatan) {
     FixedClock clock(TimeOfDay{8, 0, 0, 0});
     {
         BoxAnswerer boxes;
-        EXPECT_EQ(runGame(*qApp, clock, makeSoundPlayers), 1);
+        GameSound sound;
+        EXPECT_EQ(runGame(*qApp, clock, sound), 1);
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_EQ(boxes.boxes[0].title.toStdString(), "Application Error");
         const auto match = kApplicationError.match(boxes.boxes[0].text);
@@ -273,8 +260,7 @@ TEST(StartUpErrorTest, TheRealPlayersFailTheSameWayAndSoDoesAMissingSatan) {
     RecordingPlayers log;
     log.failOpen = SoundCue::satan;
     BoxAnswerer boxes;
-    EXPECT_EQ(runGame(*qApp, clock, [&]() -> std::unique_ptr<SoundPlayers> { return std::make_unique<LoggingPlayers>(log); }),
-              1);
+    EXPECT_EQ(runGame(*qApp, clock, log), 1);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_TRUE(kApplicationError.match(boxes.boxes[0].text).hasMatch()) << boxes.boxes[0].text.toStdString();
     EXPECT_EQ(log.count("play:Welcome"), 1);

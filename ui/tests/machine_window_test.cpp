@@ -38,6 +38,18 @@ std::string amounts(QWidget& w) {
 
 Colour lamp(QWidget& w, const char* name) { return control<Lamp>(w, name)->fill(); }
 
+// Counts the ticks of the window's gamble timer while it lives.
+class GambleTicks {
+public:
+    explicit GambleTicks(TForm1& w) {
+        QObject::connect(&gambleTimer(w), &QTimer::timeout, &context_, [this] { ++count; });
+    }
+    int count = 0;
+
+private:
+    QObject context_;
+};
+
 // The reels reuse the picture of each symbol and colour they have drawn; the
 // window must still show exactly what a plain label with that text would.
 void expectReelsDrawnAsPlainLabels(TForm1& w) {
@@ -80,17 +92,18 @@ TEST_F(MachineWindowTest, StateRightAfterStartUpAndTheBetRaisedToThree) {
     EXPECT_EQ(players.calls.at(10), "play:Welcome");
     EXPECT_TRUE(startUpBoxes->boxes.empty());
 
-    // The timers: reels off until a spin, 10 ms precise; gamble on, 50 ms
-    // precise (a coarse one would lose its beat across its sleeps).
+    // The timers: reels off until a spin, 10 ms precise; gamble asleep until
+    // a guess, 50 ms precise (a coarse one would lose its beat across its
+    // sleeps). The welcome sound does not wake it: the sound sleeps on its own.
     EXPECT_FALSE(reelTimer(w).isActive());
     EXPECT_EQ(reelTimer(w).interval(), 10);
     EXPECT_EQ(reelTimer(w).timerType(), Qt::PreciseTimer);
-    EXPECT_TRUE(gambleTimer(w).isActive());
+    EXPECT_FALSE(gambleTimer(w).isActive());
     EXPECT_EQ(gambleTimer(w).interval(), 50);
     EXPECT_EQ(gambleTimer(w).timerType(), Qt::PreciseTimer);
-    const int checks = players.idleChecks;
+    const GambleTicks ticks(w);
     pump(160);
-    EXPECT_GE(players.idleChecks, checks + 2);  // the gamble timer lets the players pause
+    EXPECT_EQ(ticks.count, 0);
 
     click(w, "Button1");
     click(w, "Button1");
@@ -202,11 +215,10 @@ TEST_F(MachineWindowTest, ADoubleUpWonThenOneLost) {
     waitForReels();
 }
 
-// With nothing sounding and no guess running, the gamble timer sleeps; a
-// guess after a long idle spell wakes it, and the column moves on every tick
-// from the first, steps + 1 times, as it always has.
+// With no guess running the gamble timer sleeps; a guess after a long idle
+// spell wakes it, and the column moves on every tick from the first, steps +
+// 1 times, as it always has.
 TEST_F(MachineWindowTest, AGuessAfterALongIdleSpellWakesTheGambleTimer) {
-    players.sleepWhenChecked = true;
     start();
     TForm1& w = machineWindow();
     ASSERT_TRUE(waitUntil([&] { return !gambleTimer(w).isActive(); }));
@@ -214,16 +226,16 @@ TEST_F(MachineWindowTest, AGuessAfterALongIdleSpellWakesTheGambleTimer) {
     random.reseed(seedForGamble(state(), kSmile));
     click(w, "Button9");
     ASSERT_TRUE(waitUntil([&] { return !gambleTimer(w).isActive(); }));
-    const int checks = players.idleChecks;
+    const GambleTicks ticks(w);
     pump(600);
-    EXPECT_EQ(players.idleChecks, checks);  // asleep: not one tick
+    EXPECT_EQ(ticks.count, 0);  // asleep: not one tick
 
     const int steps = state().gambleSteps;
     click(w, "Button7");
     EXPECT_TRUE(gambleTimer(w).isActive());
     ASSERT_TRUE(waitUntil([&] { return text(w, "Teksrutu") != "TUPLAUS 4MK DEPRESSIO/HYMY"; }));
     EXPECT_EQ(text(w, "Teksrutu"), "VOITIT 4MK. TUPLAATKO?");
-    EXPECT_EQ(players.idleChecks - checks, steps + 1);  // one tick a step, the last deciding
+    EXPECT_EQ(ticks.count, steps + 1);  // one tick a step, the last deciding
     EXPECT_FALSE(gambleTimer(w).isActive());
     EXPECT_EQ(gambleTimer(w).interval(), 50);
 }
@@ -291,10 +303,11 @@ TEST_F(MachineWindowTest, ADisabledWindowIgnoresClicksAndKeys) {
     EXPECT_EQ(players.count("play:Kaynnistys"), 0);
     EXPECT_EQ(text(w, "Pano"), "1");
     EXPECT_EQ(text(w, "Rahat"), "50");
-    // Its timers run on.
-    const int checks = players.idleChecks;
+    // Its timers run on: the gamble timer, started, still ticks.
+    const GambleTicks ticks(w);
+    gambleTimer(w).start();
     pump(120);
-    EXPECT_GT(players.idleChecks, checks);
+    EXPECT_GT(ticks.count, 0);
 }
 
 }  // namespace

@@ -50,24 +50,13 @@ public:
 class RecordingPlayers final : public SoundPlayers {
 public:
     void open(SoundCue cue) override;
-    // Awake for ever unless sleepWhenChecked: then asleep from the first
-    // idle check after a play.
-    bool idleCheck() override {
-        ++idleChecks;
-        return !sleepWhenChecked;
-    }
-    void play(SoundCue cue) override {
-        calls.push_back(std::string("play:") + soundCueName(cue));
-        played();
-    }
+    void play(SoundCue cue) override { calls.push_back(std::string("play:") + soundCueName(cue)); }
     void stop(SoundCue cue) override { calls.push_back(std::string("stop:") + soundCueName(cue)); }
 
     std::vector<std::string> opened() const;  // cue names in opening order
     int count(const std::string& call) const;
 
     std::vector<std::string> calls;
-    int idleChecks = 0;
-    bool sleepWhenChecked = false;
     std::optional<SoundCue> failOpen;
 };
 

@@ -14,7 +14,6 @@ namespace vornakka::tools {
 class QuietPlayers final : public SoundPlayers {
 public:
     void open(SoundCue) override {}
-    bool idleCheck() override { return false; }
     void play(SoundCue) override {}
     void stop(SoundCue) override {}
 };
