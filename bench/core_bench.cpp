@@ -45,12 +45,13 @@ struct NoonClock : Clock {
 
 struct Machine {
     NoView view;
+    MachineEvents events;  // nobody listens
     NoSounds sounds;
     NoJackpot jackpot;
     NoScores scores;
     NoonClock clock;
     RandomSource random;
-    std::optional<SlotMachine> m{std::in_place, view, sounds, jackpot, scores, clock, random};
+    std::optional<SlotMachine> m{std::in_place, view, events, sounds, jackpot, scores, clock, random};
     SlotMachine& machine() { return *m; }
     Machine() { m->startUp(); }
 
@@ -60,7 +61,7 @@ struct Machine {
     void change(Edit edit) {
         MachineState s = m->state();
         edit(s);
-        m.emplace(view, sounds, jackpot, scores, clock, random, s);
+        m.emplace(view, events, sounds, jackpot, scores, clock, random, s);
     }
 
     // One whole spin; returns the reel ticks it took.

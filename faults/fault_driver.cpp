@@ -232,12 +232,13 @@ int machine(const std::string& dir, const std::string& faultArg, const std::stri
     const std::string listPath = dir + "/LIST.VRK";
     const std::string oldJackpot = readFile(jackpotPath);
     View view;
+    MachineEvents events;  // nobody listens
     Silence sounds;
     JackpotFile jackpot(jackpotPath);
     HighScoreTable scores(listPath);
     Noon clock;
     RandomSource random;
-    SlotMachine started(view, sounds, jackpot, scores, clock, random);
+    SlotMachine started(view, events, sounds, jackpot, scores, clock, random);
     std::printf("start-up: %s\n", outcomeOf([&] { started.startUp(); }).c_str());
 
     shell(then);
@@ -257,7 +258,7 @@ int machine(const std::string& dir, const std::string& faultArg, const std::stri
     st.winnings = 120;
     st.credits = 7;
     st.jackpot = 777;
-    SlotMachine m(view, sounds, jackpot, scores, clock, random, st);
+    SlotMachine m(view, events, sounds, jackpot, scores, clock, random, st);
 
     Shim shim = Shim::find();
     if (!faultArg.empty()) {

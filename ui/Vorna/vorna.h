@@ -35,6 +35,8 @@ public:
     TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds);
     ~TForm1() override;
 
+    // What a screen reader hears: the machine reports its results there.
+    MachineEvents& speech() { return *speech_; }
     // The machine the buttons and timers drive; set before FormCreate.
     void attach(SlotMachine& machine);
 
