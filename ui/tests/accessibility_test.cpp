@@ -130,7 +130,7 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
     // A losing spin clears the line and ends with nothing to say.
     spinTo(losing);
     EXPECT_EQ(reader.names("Teksrutu"), QStringList{""});
-    EXPECT_EQ(spoken(w, "Kirj1"), QStringLiteral("rulla 1: %1").arg(QChar(state().shownSymbol[0])));
+    EXPECT_EQ(spoken(w, "Kirj1"), QStringLiteral("rulla 1: %1").arg(QChar(game->machine().reels()[0])));
 
     // A held reel: its lamp says so at once.
     reader.heard.clear();
@@ -140,7 +140,7 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
 
     // One whole spin to a win.
     reader.heard.clear();
-    const MachineState before = state();
+    const Counters before = game->machine().counters();
     spinTo(paysTwice);
     // The bet goes from the credits into the jackpot, which gives it back
     // when the spin wins; the win is offered.
@@ -155,7 +155,7 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
         const QStringList names = reader.names(name);
         // Each move of the reel is heard, the stopped letter last.
         EXPECT_GE(names.size(), 25) << name.toStdString();
-        const QString shown = QString(QChar(state().shownSymbol[static_cast<std::size_t>(reel - 1)]));
+        const QString shown = QString(QChar(game->machine().reels()[static_cast<std::size_t>(reel - 1)]));
         EXPECT_EQ(names.value(names.size() - 1), QStringLiteral("rulla %1: %2").arg(reel).arg(shown));
         for (const QString& n : names) EXPECT_TRUE(n.startsWith(QStringLiteral("rulla %1: ").arg(reel))) << n.toStdString();
         for (int i = 1; i < names.size(); ++i) EXPECT_NE(names[i], names[i - 1]);
@@ -188,7 +188,7 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
     click(w, "Button7");
     ASSERT_TRUE(waitUntil([&] { return reader.names("Teksrutu").size() == 2; }));
     EXPECT_EQ(reader.names("Teksrutu").value(1), "VOITIT 4MK. TUPLAATKO?");
-    const MachineState after = state();
+    const std::array<char, 3> after = game->machine().faces();
     const char* faces[] = {"Tupyla", "Tupkesk", "Tupala"};
     for (std::size_t i = 0; i < 3; ++i) {
         const QStringList names = reader.names(QString::fromLatin1(faces[i]));
@@ -196,8 +196,8 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
         for (const QString& n : names) {
             EXPECT_TRUE(n == "hymy" || n == "neutraali" || n == "suru") << n.toStdString();
         }
-        EXPECT_EQ(names.value(names.size() - 1), faceWord(kFaceStrip.at(after.facePos[i])));
-        EXPECT_EQ(spoken(w, faces[i]), faceWord(kFaceStrip.at(after.facePos[i])));
+        EXPECT_EQ(names.value(names.size() - 1), faceWord(after[i]));
+        EXPECT_EQ(spoken(w, faces[i]), faceWord(after[i]));
         EXPECT_LT(reader.last(QString::fromLatin1(faces[i])), reader.last("Teksrutu"));
     }
     EXPECT_EQ(spoken(w, "Tupkesk"), "hymy");
@@ -214,7 +214,7 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
     });
     spinTo(losing);
     QAccessible::installUpdateHandler(previous);
-    EXPECT_EQ(spoken(w, "Kirj3"), QStringLiteral("rulla 3: %1").arg(QChar(state().shownSymbol[2])));
+    EXPECT_EQ(spoken(w, "Kirj3"), QStringLiteral("rulla 3: %1").arg(QChar(game->machine().reels()[2])));
 }
 
 QAccessible::State stateOf(QWidget& window, const char* name) {
@@ -251,7 +251,7 @@ TEST_F(AccessibilityTest, ButtonsSayWhatAPressDoesNowAndEachResultIsAnnouncedOnc
     spinTo(losing);
     pump(20);
     EXPECT_EQ(announcer->count(), before + 1);
-    const auto& shown = state().shownSymbol;
+    const auto shown = game->machine().reels();
     EXPECT_EQ(announcer->lastSaid(),
               QStringLiteral("%1, %2, %3. PELIT 49, VOITOT 0.").arg(QChar(shown[0]), QChar(shown[1]), QChar(shown[2]))
                   .replace(QStringLiteral("*"), QString::fromUtf8("tähti")));
