@@ -14,7 +14,7 @@ std::size_t at(int oneBased) { return static_cast<std::size_t>(oneBased - 1); }
 // Puts the machine back to idle with plenty of money, whatever the last spin
 // or gamble left behind.
 void settle(QuietMachine& q) {
-    if (!q.machine().state().doubleClosed) q.machine().pressCollect();
+    if (q.machine().condition() == MachineCondition::WinOffered) q.machine().pressCollect();
     if (q.machine().state().credits < 1000) q.change([](MachineState& st) { st.credits = 1000000; });
 }
 
@@ -129,11 +129,11 @@ GambleOdds measureGambleOdds() {
                     q.machine().pressFrown();
                 }
                 int ticks = 0;
-                while (q.machine().state().gambleChoice != 3 && ticks < 1000) {
+                while (q.machine().gambleNeedsTicks() && ticks < 1000) {
                     q.machine().gambleTick();
                     ++ticks;
                 }
-                const bool won = !q.machine().state().doubleClosed;
+                const bool won = q.machine().condition() == MachineCondition::WinOffered;
                 if (won == q.view.lostGamble) throw std::logic_error("gamble neither won nor lost");
                 out.wins[static_cast<std::size_t>(guess)][at(start)] += won ? 1 : 0;
                 out.middle[at(start)][static_cast<std::size_t>(k)] = q.machine().state().facePos[1];
