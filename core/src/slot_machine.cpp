@@ -14,11 +14,6 @@ using enum SoundCue;
 // amounts of 151 and more are never offered for doubling.
 constexpr std::int64_t kAutoPayLimit = 301;
 
-// gambleChoice: the face guessed, or none.
-constexpr std::uint8_t kSmileGuessed = 1;
-constexpr std::uint8_t kFrownGuessed = 2;
-constexpr std::uint8_t kNoGuess = 3;
-
 std::size_t idx(int reel) { return static_cast<std::size_t>(reel - 1); }
 
 int wrap(int position, int length) { return position + 1 > length ? 1 : position + 1; }
@@ -29,19 +24,6 @@ void fillSymbolColours(MachineState& s) {
             s.symbolColour[idx(r)][idx(p)] = symbolColourOf(kReelStrips[idx(r)].at(p));
         }
     }
-}
-
-Counters countersFor(const MachineState& s) {
-    Counters c;
-    c.bet = s.bet;
-    c.credits = s.credits;
-    c.winnings = s.winnings;
-    c.lastWin = s.lastWin;
-    c.jackpot = s.jackpot;
-    for (const ShownPaytableLine& shown : SlotMachine::paytableAt(s.bet)) {
-        c.amounts[idx(shown.line.box)] = shown.amount;
-    }
-    return c;
 }
 
 bool noMoneyLeft(const MachineState& s) { return std::int64_t{s.credits} + s.winnings <= 0; }
@@ -72,57 +54,7 @@ void SlotMachine::stopCues(std::initializer_list<SoundCue> cues) {
     for (SoundCue cue : cues) sounds_.stop(cue);
 }
 
-ShownPaytable SlotMachine::paytableAt(std::int32_t bet) {
-    ShownPaytable shown;
-    for (std::size_t i = 0; i < kPaytableLines.size(); ++i) {
-        const PaytableLine& line = kPaytableLines[i];
-        shown[i] = {line, bet * kPaytable[idx(line.row)].multiplier};
-    }
-    return shown;
-}
-
-Counters SlotMachine::counters() const { return countersFor(s_); }
-
-// ---------------------------------------------------------------- queries
-
-MachineCondition SlotMachine::condition() const {
-    if (!s_.doubleClosed) return MachineCondition::WinOffered;
-    if (s_.gambleSpinning || s_.gambleChoice != kNoGuess) return MachineCondition::Gambling;
-    return s_.allStopped() ? MachineCondition::Idle : MachineCondition::Spinning;
-}
-
-GamblePhase SlotMachine::gamblePhase() const {
-    if (!s_.doubleClosed) return GamblePhase::Offered;
-    if (s_.gambleChoice != kNoGuess) return GamblePhase::Guessed;
-    return s_.gambleSpinning ? GamblePhase::Turning : GamblePhase::Closed;
-}
-
-bool SlotMachine::held(int reel) const { return reel >= 1 && reel <= kReelCount && s_.held[idx(reel)]; }
-
-bool SlotMachine::mayHold(int reel) const {
-    return reel >= 1 && reel <= kReelCount && s_.allStopped() && !s_.holdBlocked && s_.lastSpinBet >= s_.bet;
-}
-
-Offer SlotMachine::offer() const {
-    Offer o;
-    const bool idle = s_.allStopped();
-    o.changeBet = idle;
-    o.spin = idle;
-    o.takeWin = !s_.doubleClosed;
-    o.endGame = idle && !o.takeWin;
-    o.guess = s_.gambleSpinning;
-    o.doubleUp = !s_.doubleClosed;
-    o.win = mulMoney(s_.pendingWin, s_.doubleFactor);
-    return o;
-}
-
-bool SlotMachine::gambleNeedsTicks() const { return gamblePhase() == GamblePhase::Guessed; }
-
-std::array<char, 3> SlotMachine::faces() const {
-    return {kFaceStrip.at(s_.facePos[0]), kFaceStrip.at(s_.facePos[1]), kFaceStrip.at(s_.facePos[2])};
-}
-
-void SlotMachine::refreshCounters() { view_.showCounters(countersFor(s_)); }
+void SlotMachine::refreshCounters() { view_.showCounters(counters()); }
 
 // ---------------------------------------------------------------- start-up
 

@@ -129,6 +129,11 @@ public:
     static ShownPaytable paytableAt(std::int32_t bet);
 
 private:
+    // gambleChoice: the face guessed, or none.
+    static constexpr std::uint8_t kSmileGuessed = 1;
+    static constexpr std::uint8_t kFrownGuessed = 2;
+    static constexpr std::uint8_t kNoGuess = 3;
+
     Money money() const { return {s_.credits, s_.winnings}; }
     void resetMachine();
     void refreshCounters();
