@@ -43,7 +43,7 @@ TEST(Reports, AScriptedGameIsReportedResultByResult) {
     // ends the game, and says so, before the end is reported.
     rig.events.reports.clear();
     for (int press = 0; press < 4; ++press) rig.machine().pressBet();
-    for (std::uint32_t seed : {1, 1, 2, 2, 1, 3, 5, 1, 1, 1}) spin(rig, seed);
+    for (std::uint32_t seed : {1U, 1U, 2U, 2U, 1U, 3U, 5U, 1U, 1U, 1U}) spin(rig, seed);
     const std::vector<std::string>& r = rig.events.reports;
     ASSERT_EQ(r.size(), 4U + 10U + 1U) << ::testing::PrintToString(r);
     EXPECT_EQ(r[3], "bet 5");
