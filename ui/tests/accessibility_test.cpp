@@ -130,7 +130,7 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
     // A losing spin clears the line and ends with nothing to say.
     spinTo(losing);
     EXPECT_EQ(reader.names("Teksrutu"), QStringList{""});
-    EXPECT_EQ(spoken(w, "Kirj1"), QStringLiteral("rulla 1: %1").arg(QChar(game->machine().reels()[0])));
+    EXPECT_EQ(spoken(w, "Kirj1"), QStringLiteral("rulla 1: %1").arg(QChar(state().shownSymbol[0])));
 
     // A held reel: its lamp says so at once.
     reader.heard.clear();
@@ -155,7 +155,7 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
         const QStringList names = reader.names(name);
         // Each move of the reel is heard, the stopped letter last.
         EXPECT_GE(names.size(), 25) << name.toStdString();
-        const QString shown = QString(QChar(game->machine().reels()[static_cast<std::size_t>(reel - 1)]));
+        const QString shown = QString(QChar(state().shownSymbol[static_cast<std::size_t>(reel - 1)]));
         EXPECT_EQ(names.value(names.size() - 1), QStringLiteral("rulla %1: %2").arg(reel).arg(shown));
         for (const QString& n : names) EXPECT_TRUE(n.startsWith(QStringLiteral("rulla %1: ").arg(reel))) << n.toStdString();
         for (int i = 1; i < names.size(); ++i) EXPECT_NE(names[i], names[i - 1]);
@@ -214,7 +214,7 @@ TEST_F(AccessibilityTest, NamesOfReelsFacesAndLampsAndTheEventsOfASpin) {
     });
     spinTo(losing);
     QAccessible::installUpdateHandler(previous);
-    EXPECT_EQ(spoken(w, "Kirj3"), QStringLiteral("rulla 3: %1").arg(QChar(game->machine().reels()[2])));
+    EXPECT_EQ(spoken(w, "Kirj3"), QStringLiteral("rulla 3: %1").arg(QChar(state().shownSymbol[2])));
 }
 
 QAccessible::State stateOf(QWidget& window, const char* name) {
@@ -251,7 +251,7 @@ TEST_F(AccessibilityTest, ButtonsSayWhatAPressDoesNowAndEachResultIsAnnouncedOnc
     spinTo(losing);
     pump(20);
     EXPECT_EQ(announcer->count(), before + 1);
-    const auto shown = game->machine().reels();
+    const auto& shown = state().shownSymbol;
     EXPECT_EQ(announcer->lastSaid(),
               QStringLiteral("%1, %2, %3. PELIT 49, VOITOT 0.").arg(QChar(shown[0]), QChar(shown[1]), QChar(shown[2]))
                   .replace(QStringLiteral("*"), QString::fromUtf8("tähti")));

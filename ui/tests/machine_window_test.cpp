@@ -109,8 +109,8 @@ TEST_F(MachineWindowTest, ASpinWithAHeldReelAndItsLamp) {
     EXPECT_EQ(text(w, "Teksrutu"), "");
     for (std::size_t r = 0; r < 3; ++r) {
         QLabel* reel = control<QLabel>(w, std::array{"Kirj1", "Kirj2", "Kirj3"}[r]);
-        EXPECT_EQ(reel->text(), QString(QChar(game->machine().reels()[r])));
-        EXPECT_EQ(reel->palette().color(QPalette::WindowText), toQColor(symbolColourOf(game->machine().reels()[r])));
+        EXPECT_EQ(reel->text(), QString(QChar(state().shownSymbol[r])));
+        EXPECT_EQ(reel->palette().color(QPalette::WindowText), toQColor(symbolColourOf(state().shownSymbol[r])));
     }
 
     // A losing spin without holds lets the next one hold: the lamp lights at once.
@@ -143,8 +143,7 @@ TEST_F(MachineWindowTest, AWinCollected) {
     start();
     TForm1& w = machineWindow();
     spinTo(smallWin);
-    const std::array<char, 3> shown = game->machine().reels();
-    const int row = firstMatchingRow(shown[0], shown[1], shown[2]);
+    const int row = firstMatchingRow(state().shownSymbol[0], state().shownSymbol[1], state().shownSymbol[2]);
     const int won = kPaytable[static_cast<std::size_t>(row - 1)].multiplier;
     EXPECT_EQ(text(w, "Teksrutu"), "VOITIT " + std::to_string(won) + " MK. TUPLAATKO?");
     EXPECT_EQ(players.count("play:Voitto"), 1);

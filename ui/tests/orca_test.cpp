@@ -99,10 +99,10 @@ protected:
 
     // What the game should say when a spin has stopped, from its true state.
     std::string spinResult() {
-        const std::array<char, 3> shown = game->machine().reels();
+        const MachineState& s = state();
         std::string text = kResult;
         for (std::size_t r = 0; r < 3; ++r) {
-            text += shown[r] == '*' ? std::string("tähti") : std::string(1, shown[r]);
+            text += s.shownSymbol[r] == '*' ? std::string("tähti") : std::string(1, s.shownSymbol[r]);
             text += r < 2 ? ", " : ". ";
         }
         const std::string line = labelText(machineWindow(), "Teksrutu").toStdString();
@@ -195,9 +195,9 @@ TEST_F(OrcaGame, ABlindPlayersWholeGame) {
     said = press("space", "checked");
     EXPECT_TRUE(game->machine().held(2));
     EXPECT_TRUE(contains(joined(said), "checked") && !contains(joined(said), "not checked")) << joined(said);
-    const char heldSymbol = game->machine().reels()[1];
+    const char heldSymbol = state().shownSymbol[1];
     said = spin(losing);
-    EXPECT_EQ(game->machine().reels()[1], heldSymbol);
+    EXPECT_EQ(state().shownSymbol[1], heldSymbol);
     EXPECT_EQ(times(said, spinResult()), 1) << spinResult() << ": " << joined(said);
     EXPECT_LE(said.size(), 4U) << joined(said);
 

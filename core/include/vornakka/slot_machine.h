@@ -113,8 +113,6 @@ public:
     const MachineState& state() const { return s_; }
     MachineCondition condition() const;
     GamblePhase gamblePhase() const;
-    // The letters the reels show, reel 1 first.
-    std::array<char, kReelCount> reels() const { return s_.shownSymbol; }
     bool held(int reel) const;     // reel 1..3
     bool mayHold(int reel) const;  // reel 1..3
     Offer offer() const;
