@@ -1,5 +1,7 @@
 #include "Vorna/machine_speech.h"
 
+#include <QEvent>
+#include <QMetaObject>
 #include <utility>
 
 #include "Vorna/machine_controls.h"
@@ -58,6 +60,7 @@ const QString kNotNow = QStringLiteral("ei toimi nyt");
 MachineSpeech::MachineSpeech(QWidget* window, const std::array<QPushButton*, 9>& buttons)
     : QObject(window), window_(window), announcer_(new Announcer(window)), buttons_(buttons) {
     for (const char* piece : kSpokenByAnother) hideFromScreenReader(control(piece));
+    window_->installEventFilter(this);
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         ButtonSpeech speech;
         speech.description = [this, i] {
@@ -137,20 +140,38 @@ void MachineSpeech::holdLamp(int reel, bool lit) {
 
 // ------------------------------------------------- what the machine reports
 
+void MachineSpeech::say(const QString& words) {
+    if (window_->isVisible()) {
+        announcer_->say(words);
+    } else {
+        unheard_ = words;
+    }
+}
+
+bool MachineSpeech::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_ && event->type() == QEvent::Show && !unheard_.isEmpty()) {
+        // The Show event comes before the window is on the screen; a reader
+        // hears of it once showing it has finished.
+        QMetaObject::invokeMethod(
+            this, [this] { announcer_->say(std::exchange(unheard_, {})); }, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 void MachineSpeech::sayResult(QStringList words, const Money& money, bool endsGame) {
     if (endsGame) {
         endingWords_ = std::move(words);
         return;
     }
     words << moneySaid(money);
-    announcer_->say(words.join(QLatin1Char(' ')));
+    say(words.join(QLatin1Char(' ')));
 }
 
 void MachineSpeech::startedUp(const Text& message, const Money& money) {
     sayResult(written({&message}), money, false);
 }
 
-void MachineSpeech::betChanged(std::int32_t bet) { announcer_->say(counterName("PANOS", bet)); }
+void MachineSpeech::betChanged(std::int32_t bet) { say(counterName("PANOS", bet)); }
 
 void MachineSpeech::spinStopped(const SpinResult& result) {
     QStringList words{reelsSaid(result.symbols)};
@@ -171,12 +192,12 @@ void MachineSpeech::winCollected(std::int32_t, const Money& money) { sayResult({
 
 void MachineSpeech::gameEnded(const GameEnd& end) {
     if (end.how == GameEnding::CashedOut) {
-        announcer_->say(QStringLiteral("Peli loppui, voitot %1 mk.").arg(end.score));
+        say(QStringLiteral("Peli loppui, voitot %1 mk.").arg(end.score));
         return;
     }
     QStringList words = std::exchange(endingWords_, {});
     words << QStringLiteral("Peli loppui.");
-    announcer_->say(words.join(QLatin1Char(' ')));
+    say(words.join(QLatin1Char(' ')));
 }
 
 }  // namespace vornakka

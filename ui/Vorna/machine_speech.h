@@ -50,8 +50,15 @@ public:
     // The descriptions of the buttons, for the machine as it stands.
     static QString buttonDescription(std::size_t button, const SlotMachine& machine);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QWidget* control(const char* name) const;
+    // Says the words now, or, before the window has first been shown (the
+    // greeting of start-up), once it shows: no reader hears a window that
+    // is not there.
+    void say(const QString& words);
     // Says a result: its words, then the money, or, when the result ended
     // the game, keeps the words for the end of the game.
     void sayResult(QStringList words, const Money& money, bool endsGame);
@@ -61,6 +68,7 @@ private:
     std::array<QPushButton*, 9> buttons_;
     const SlotMachine* machine_ = nullptr;
     QStringList endingWords_;     // the result that took the last money
+    QString unheard_;             // said before the window showed
     std::array<bool, 3> held_{};  // as the lamps show it
 };
 
