@@ -28,7 +28,7 @@ std::int64_t spin(test::QuietMachine& q) {
         q.machine().reelTick();
         ++ticks;
     }
-    if (!q.machine().state().doubleClosed) q.machine().pressCollect();
+    if (q.machine().condition() == MachineCondition::WinOffered) q.machine().pressCollect();
     return ticks;
 }
 
@@ -59,7 +59,7 @@ void BM_ReelTick(benchmark::State& state) {
         if (left == 0) {
             state.PauseTiming();
             q.player.finishSpin();
-            if (!q.machine().state().doubleClosed) q.machine().pressCollect();
+            if (q.machine().condition() == MachineCondition::WinOffered) q.machine().pressCollect();
             keepPlaying(q);
             q.random.reseed(test::seedForDraws({{30, 29}, {30, 29}, {30, 29}}));
             q.machine().pressStart();
@@ -88,7 +88,7 @@ void BM_DoubleUp(benchmark::State& state) {
         q.machine().pressDouble();
         q.machine().pressSmile();
         q.player.finishGamble();
-        if (!q.machine().state().doubleClosed) q.machine().pressCollect();
+        if (q.machine().condition() == MachineCondition::WinOffered) q.machine().pressCollect();
     }
     auto facePos = q.machine().state().facePos;
     benchmark::DoNotOptimize(facePos);

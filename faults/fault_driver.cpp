@@ -234,12 +234,13 @@ int machine(const std::string& dir, const std::string& faultArg, const std::stri
     const std::string listPath = dir + "/LIST.VRK";
     const std::string oldJackpot = readFile(jackpotPath);
     View view;
+    MachineEvents events;  // nobody listens
     Silence sounds;
     JackpotFile jackpot(jackpotPath);
     HighScoreTable scores(listPath);
     Noon clock;
     RandomSource random;
-    SlotMachine m(view, sounds, jackpot, scores, clock, random);
+    SlotMachine m(view, events, sounds, jackpot, scores, clock, random);
     std::printf("start-up: %s\n", outcomeOf([&] { m.startUp(); }).c_str());
 
     shell(then);

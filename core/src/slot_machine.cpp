@@ -26,11 +26,14 @@ void fillSymbolColours(MachineState& s) {
     }
 }
 
+bool noMoneyLeft(const MachineState& s) { return std::int64_t{s.credits} + s.winnings <= 0; }
+
 }  // namespace
 
-SlotMachine::SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore,
+SlotMachine::SlotMachine(MachineView& view, MachineEvents& events, SoundBank& sounds, JackpotStore& jackpotStore,
                          HighScoreStore& highScores, Clock& clock, RandomSource& random)
     : view_(view),
+      events_(events),
       sounds_(sounds),
       jackpotStore_(jackpotStore),
       highScores_(highScores),
@@ -46,56 +49,7 @@ void SlotMachine::stopCues(std::initializer_list<SoundCue> cues) {
     for (SoundCue cue : cues) sounds_.stop(cue);
 }
 
-ShownPaytable SlotMachine::paytableAt(std::int32_t bet) {
-    ShownPaytable shown;
-    for (std::size_t i = 0; i < kPaytableLines.size(); ++i) {
-        const PaytableLine& line = kPaytableLines[i];
-        shown[i] = {line, bet * kPaytable[idx(line.row)].multiplier};
-    }
-    return shown;
-}
-
-Counters SlotMachine::countersFor(const MachineState& s) {
-    Counters c;
-    c.bet = s.bet;
-    c.credits = s.credits;
-    c.winnings = s.winnings;
-    c.lastWin = s.lastWin;
-    c.jackpot = s.jackpot;
-    for (const ShownPaytableLine& shown : paytableAt(s.bet)) c.amounts[idx(shown.line.box)] = shown.amount;
-    return c;
-}
-
-// ---------------------------------------------------------------- queries
-
-bool SlotMachine::mayHold(int reel) const {
-    return reel >= 1 && reel <= kReelCount && s_.allStopped() && !s_.holdBlocked && s_.lastSpinBet >= s_.bet;
-}
-
-Offer SlotMachine::offer() const {
-    Offer o;
-    const bool idle = s_.allStopped();
-    o.changeBet = idle;
-    o.spin = idle;
-    o.takeWin = !s_.doubleClosed;
-    o.endGame = idle && !o.takeWin;
-    o.guess = s_.gambleSpinning;
-    o.doubleUp = !s_.doubleClosed;
-    o.win = mulMoney(s_.pendingWin, s_.doubleFactor);
-    return o;
-}
-
-bool SlotMachine::gambleNeedsTicks() const { return s_.gambleChoice == 1 || s_.gambleChoice == 2; }
-
-std::array<char, 3> SlotMachine::faces() const {
-    return {kFaceStrip.at(s_.facePos[0]), kFaceStrip.at(s_.facePos[1]), kFaceStrip.at(s_.facePos[2])};
-}
-
-bool SlotMachine::showsJackpotLine() const {
-    return firstMatchingRow(s_.shownSymbol[0], s_.shownSymbol[1], s_.shownSymbol[2]) == kJackpotRow;
-}
-
-void SlotMachine::refreshCounters() { view_.showCounters(countersFor(s_)); }
+void SlotMachine::refreshCounters() { view_.showCounters(counters()); }
 
 // ---------------------------------------------------------------- start-up
 
@@ -111,7 +65,9 @@ void SlotMachine::startUp() {
     refreshCounters();
     resetReelsAndHolds();
     const HighScoreEntry& best = highScores_.row(1);
-    view_.showMessage("Paras: " + best.name + " " + std::to_string(best.score) + " mk");
+    const Text message = "Paras: " + best.name + " " + std::to_string(best.score) + " mk";
+    view_.showMessage(message);
+    events_.startedUp(message, money());
 }
 
 // ---------------------------------------------------------------- reset
@@ -119,7 +75,7 @@ void SlotMachine::startUp() {
 void SlotMachine::resetFaces() {
     view_.showFaces(kFaceStrip.at(1), kFaceStrip.at(2), kFaceStrip.at(3));
     s_.doubleFactor = 1;
-    s_.gambleChoice = 3;
+    s_.gambleChoice = kNoGuess;
     s_.facePos = {1, 2, 3};
 }
 
@@ -154,12 +110,14 @@ void SlotMachine::resetMachine() {
 void SlotMachine::pressBet() {
     if (!offer().changeBet) return;
     const std::int64_t total = std::int64_t{s_.credits} + s_.winnings;
+    const std::int8_t before = s_.bet;
     if (s_.bet < 5 && s_.bet < total && total > 0) {
         s_.bet = static_cast<std::int8_t>(s_.bet + 1);
     } else {
         s_.bet = 1;
     }
     refreshCounters();
+    if (s_.bet != before) events_.betChanged(s_.bet);
 }
 
 void SlotMachine::pressHold(int reel) {
@@ -217,11 +175,15 @@ void SlotMachine::reelTick() {
 
     refreshCounters();
     s_.holdBlocked = s_.held[0] || s_.held[1] || s_.held[2];
-    evaluateLine();
+    SpinResult result = evaluateLine();
     refreshCounters();
     for (int r = 1; r <= kReelCount; ++r) view_.setHoldLamp(r, false);
     s_.held = {false, false, false};
     view_.setReelTimer(false);
+    if (!result.endsGame) {
+        result.money = money();
+        events_.spinStopped(result);
+    }
 }
 
 // ---------------------------------------------------------------- paytable
@@ -229,54 +191,75 @@ void SlotMachine::reelTick() {
 void SlotMachine::gameOver() {
     jackpotStore_.save(s_.jackpot);
     resetMachine();
+    events_.gameEnded({GameEnding::MoneyRanOut, 0});
     view_.openHighScores();
 }
 
-void SlotMachine::evaluateLine() {
-    const int row = firstMatchingRow(s_.shownSymbol[0], s_.shownSymbol[1], s_.shownSymbol[2]);
-    if (row != 0) {
+SpinResult SlotMachine::evaluateLine() {
+    SpinResult result;
+    result.symbols = s_.shownSymbol;
+    result.row = firstMatchingRow(s_.shownSymbol[0], s_.shownSymbol[1], s_.shownSymbol[2]);
+    result.jackpot = result.row == kJackpotRow;
+    if (result.row != 0) {
         const std::int32_t multiplier =
-            row == kJackpotRow ? s_.jackpot / s_.bet : kPaytable[idx(row)].multiplier;
-        awardWin(multiplier);
-        if (row == kJackpotRow) {
+            result.jackpot ? s_.jackpot / s_.bet : kPaytable[idx(result.row)].multiplier;
+        awardWin(multiplier, result);
+        if (result.jackpot) {
             for (SoundCue cue : kMachineCues) sounds_.stop(cue);
             sounds_.play(satan);
             s_.jackpot = 0;
         }
-        return;
+        return result;
     }
     stopCues({Voitto, Kaynnistys});
     sounds_.play(Koss);
-    if (std::int64_t{s_.credits} + s_.winnings <= 0) gameOver();
+    if (noMoneyLeft(s_)) {
+        // Said before the game ends; a save that fails is tried again, and
+        // the spin told again, on the next tick.
+        result.endsGame = true;
+        result.money = money();
+        events_.spinStopped(result);
+        gameOver();
+    }
+    return result;
 }
 
-void SlotMachine::payAutomatically() {
+std::int32_t SlotMachine::payOffer() {
     const std::int32_t amount = mulMoney(s_.pendingWin, s_.doubleFactor);
-    view_.showMessage("Onnea!!!");
     s_.winnings = addMoney(s_.winnings, amount);
     s_.lastWin = amount;
     s_.doubleFactor = 1;
+    s_.stopped = {true, true, true};
     s_.doubleClosed = true;
     refreshCounters();
-    s_.stopped = {true, true, true};
+    return amount;
 }
 
-void SlotMachine::awardWin(std::int32_t multiplier) {
+AutomaticPayout SlotMachine::payPastLimit(bool guessSounding) {
+    if (std::int64_t{s_.pendingWin} * s_.doubleFactor * 2 <= kAutoPayLimit) return {};
+    stopCues({Voitto, Havio, Kaynnistys, Lukitus, Voitonmaksu, Koss});
+    sounds_.play(Tuplaus);
+    if (guessSounding) sounds_.stop(Ruplaus);
+    AutomaticPayout paid;
+    paid.message = "Onnea!!!";
+    view_.showMessage(paid.message);
+    paid.amount = payOffer();
+    return paid;
+}
+
+void SlotMachine::awardWin(std::int32_t multiplier, SpinResult& result) {
     s_.doubleFactor = 1;
     s_.holdBlocked = true;
     s_.jackpot = subMoney(s_.jackpot, s_.bet);  // the stake the start put in
     stopCues({Havio, Kaynnistys});
     sounds_.play(Voitto);
-    const std::int32_t amount = mulMoney(multiplier, s_.bet);
-    view_.showMessage("VOITIT " + std::to_string(amount) + " MK. TUPLAATKO?");
+    result.win = mulMoney(multiplier, s_.bet);
+    result.message = "VOITIT " + std::to_string(result.win) + " MK. TUPLAATKO?";
+    view_.showMessage(result.message);
     s_.stopped = {false, false, false};
     s_.doubleClosed = false;
-    s_.pendingWin = amount;
-    if (std::int64_t{s_.pendingWin} * s_.doubleFactor * 2 > kAutoPayLimit) {
-        stopCues({Voitto, Havio, Kaynnistys, Lukitus, Voitonmaksu, Koss});
-        sounds_.play(Tuplaus);
-        payAutomatically();
-    }
+    s_.pendingWin = result.win;
+    result.payout = payPastLimit(false);
 }
 
 // ---------------------------------------------------------------- double-up
@@ -287,10 +270,14 @@ void SlotMachine::pressDouble() {
     sounds_.play(Lukitus);
     s_.doubleClosed = true;
     s_.doubleFactor = mulMoney(s_.doubleFactor, 2);
-    view_.showMessage("TUPLAUS " + std::to_string(mulMoney(s_.pendingWin, s_.doubleFactor)) +
-                      "MK DEPRESSIO/HYMY");
+    DoubleUpStart start;
+    start.stake = mulMoney(s_.pendingWin, s_.doubleFactor);
+    start.message = "TUPLAUS " + std::to_string(start.stake) + "MK DEPRESSIO/HYMY";
+    view_.showMessage(start.message);
     s_.gambleSteps = static_cast<std::int32_t>(random_.random(11)) + 33;
     s_.gambleSpinning = true;
+    start.money = money();
+    events_.doubleUpStarted(start);
 }
 
 void SlotMachine::pressGuess(std::uint8_t choice) {
@@ -300,8 +287,8 @@ void SlotMachine::pressGuess(std::uint8_t choice) {
     s_.gambleChoice = choice;
 }
 
-void SlotMachine::pressSmile() { pressGuess(1); }
-void SlotMachine::pressFrown() { pressGuess(2); }
+void SlotMachine::pressSmile() { pressGuess(kSmileGuessed); }
+void SlotMachine::pressFrown() { pressGuess(kFrownGuessed); }
 
 void SlotMachine::gambleTick() {
     if (!gambleNeedsTicks()) return;
@@ -320,34 +307,42 @@ void SlotMachine::gambleTick() {
 
 void SlotMachine::decideGamble() {
     stopCues({Voitto, Kaynnistys, Lukitus, Voitonmaksu, Koss, Tuplaus, Ruplaus});
-    const char face = faces()[1];
-    const bool right = (face == kSmile && s_.gambleChoice == 1) || (face == kFrown && s_.gambleChoice == 2);
-    if (right) {
-        view_.showMessage("VOITIT " + std::to_string(mulMoney(s_.pendingWin, s_.doubleFactor)) +
-                          "MK. TUPLAATKO?");
+    GuessResult result;
+    result.face = faces()[1];
+    result.right = (result.face == kSmile && s_.gambleChoice == kSmileGuessed) ||
+                   (result.face == kFrown && s_.gambleChoice == kFrownGuessed);
+    if (result.right) {
+        result.offer = mulMoney(s_.pendingWin, s_.doubleFactor);
+        result.message = "VOITIT " + std::to_string(result.offer) + "MK. TUPLAATKO?";
+        view_.showMessage(result.message);
         s_.doubleClosed = false;
-        s_.gambleChoice = 3;
+        s_.gambleChoice = kNoGuess;
         sounds_.play(Voitto);
+        // A lost guess leaves the factor at 1, and no win of 151 or more is
+        // ever offered, so only a right guess can reach the limit.
+        result.payout = payPastLimit(true);
+        if (result.payout.amount != 0) result.offer = 0;
     } else {
-        view_.showMessage("V\xC4\xC4RIN!!!!");
+        result.message = "V\xC4\xC4RIN!!!!";
+        view_.showMessage(result.message);
         stopCues({Voitto, Kaynnistys, Lukitus, Voitonmaksu, Koss, Tuplaus, Ruplaus});
         sounds_.play(Havio);
         s_.stopped = {true, true, true};
         s_.doubleFactor = 1;
-        if (std::int64_t{s_.credits} + s_.winnings <= 0) {
+        if (noMoneyLeft(s_)) {
+            result.endsGame = true;
+            result.money = money();
+            events_.guessDecided(result);
             gameOver();
             refreshCounters();
         }
         // The guess is cleared only once the game-over save has gone through,
         // so that a save that failed is tried again on the next tick.
-        s_.gambleChoice = 3;
+        s_.gambleChoice = kNoGuess;
+        if (result.endsGame) return;
     }
-    if (std::int64_t{s_.pendingWin} * s_.doubleFactor * 2 > kAutoPayLimit) {
-        stopCues({Voitto, Havio, Kaynnistys, Lukitus, Voitonmaksu, Koss});
-        sounds_.play(Tuplaus);
-        sounds_.stop(Ruplaus);
-        payAutomatically();
-    }
+    result.money = money();
+    events_.guessDecided(result);
 }
 
 // ---------------------------------------------------------------- collect and cash-out
@@ -360,6 +355,7 @@ void SlotMachine::pressCollect() {
         jackpotStore_.save(s_.jackpot);
         s_.holdBlocked = true;
         resetMachine();
+        events_.gameEnded({GameEnding::CashedOut, s_.finalScore});
         if (highScores_.qualifies(s_.finalScore)) {
             view_.openNameEntry(s_.finalScore);
         } else {
@@ -370,13 +366,8 @@ void SlotMachine::pressCollect() {
     if (!s_.doubleClosed) {
         stopCues({Voitto, Kaynnistys, Lukitus, Voitonmaksu, Koss, Tuplaus, Ruplaus});
         sounds_.play(VYlos);
-        const std::int32_t amount = mulMoney(s_.pendingWin, s_.doubleFactor);
-        s_.winnings = addMoney(s_.winnings, amount);
-        s_.lastWin = amount;
-        s_.doubleFactor = 1;
-        s_.stopped = {true, true, true};
-        s_.doubleClosed = true;
-        refreshCounters();
+        const std::int32_t amount = payOffer();
+        events_.winCollected(amount, money());
     }
 }
 

@@ -1,3 +1,5 @@
+#include <iterator>
+
 #include "vornakka/services.h"
 
 namespace vornakka {
@@ -7,7 +9,7 @@ struct CueInfo {
     const char* name;
     const char* file;
 };
-constexpr CueInfo kCues[kSoundCueCount] = {
+constexpr CueInfo kCues[] = {
     {"Voitto", "Wavs/Voitto.wav"},
     {"Havio", "Wavs/Havio.wav"},
     {"Kaynnistys", "Wavs/Kaynnistys.wav"},
@@ -20,6 +22,7 @@ constexpr CueInfo kCues[kSoundCueCount] = {
     {"Welcome", "Wavs/Welcome.wav"},
     {"satan", "Wavs/satan.wav"},
 };
+static_assert(std::size(kCues) == kSoundCueCount, "a file and a name for every cue");
 }  // namespace
 
 const char* soundCueFile(SoundCue cue) { return kCues[static_cast<int>(cue)].file; }

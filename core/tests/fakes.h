@@ -64,6 +64,44 @@ struct RecordingView : MachineView {
     }
 };
 
+// Every report, in order, as a line of text: "spin F,B,D row 6 win 2
+// 'VOITIT 2 MK. TUPLAATKO?' 49/0".
+struct RecordingEvents : MachineEvents {
+    std::vector<std::string> reports;
+
+    static std::string money(const Money& m) {
+        return std::to_string(m.credits) + "/" + std::to_string(m.winnings);
+    }
+    static std::string paid(const AutomaticPayout& p) {
+        return p.amount == 0 ? "" : " paid " + std::to_string(p.amount) + " '" + p.message + "'";
+    }
+    void startedUp(const Text& message, const Money& m) override {
+        reports.push_back("started '" + message + "' " + money(m));
+    }
+    void betChanged(std::int32_t bet) override { reports.push_back("bet " + std::to_string(bet)); }
+    void spinStopped(const SpinResult& r) override {
+        reports.push_back(std::string("spin ") + r.symbols[0] + "," + r.symbols[1] + "," + r.symbols[2] + " row " +
+                          std::to_string(r.row) + (r.jackpot ? " jackpot" : "") + " win " + std::to_string(r.win) +
+                          " '" + r.message + "'" + paid(r.payout) + " " + money(r.money) +
+                          (r.endsGame ? " ends" : ""));
+    }
+    void doubleUpStarted(const DoubleUpStart& d) override {
+        reports.push_back("double " + std::to_string(d.stake) + " '" + d.message + "' " + money(d.money));
+    }
+    void guessDecided(const GuessResult& r) override {
+        reports.push_back(std::string("guess ") + (r.right ? "right " : "wrong ") + r.face + " offer " +
+                          std::to_string(r.offer) + " '" + r.message + "'" + paid(r.payout) + " " + money(r.money) +
+                          (r.endsGame ? " ends" : ""));
+    }
+    void winCollected(std::int32_t amount, const Money& m) override {
+        reports.push_back("collected " + std::to_string(amount) + " " + money(m));
+    }
+    void gameEnded(const GameEnd& e) override {
+        reports.push_back(std::string("ended ") + (e.how == GameEnding::CashedOut ? "cashed out " : "money ran out ") +
+                          std::to_string(e.score));
+    }
+};
+
 struct RecordingSounds : SoundBank {
     std::vector<std::string> calls;  // "play Voitto", "stop Koss", ...
     void play(SoundCue cue) override { calls.push_back(std::string("play ") + soundCueName(cue)); }
@@ -111,12 +149,13 @@ struct FakeHighScores : HighScoreStore {
 // played on with scripted draws.
 struct Rig {
     RecordingView view;
+    RecordingEvents events;
     RecordingSounds sounds;
     FakeJackpot jackpot;
     FakeHighScores scores;
     FixedClock clock;
     RandomSource random;
-    SlotMachine m{view, sounds, jackpot, scores, clock, random};
+    SlotMachine m{view, events, sounds, jackpot, scores, clock, random};
     test::ScriptedPlayer player{m, random, [this] { return view.reelTimer; }};
 
     SlotMachine& machine() { return m; }

@@ -61,6 +61,11 @@ TEST(Invariants, HoldThroughARandomSession) {
         const bool offered = !s.doubleClosed;
         const bool spinning = !s.allStopped() && s.doubleClosed && !gambling;
         ASSERT_EQ(idle + offered + spinning + gambling, 1) << what;
+        const MachineCondition condition = idle      ? MachineCondition::Idle
+                                           : offered ? MachineCondition::WinOffered
+                                           : spinning ? MachineCondition::Spinning
+                                                      : MachineCondition::Gambling;
+        ASSERT_EQ(rig.machine().condition(), condition) << what;
         if (offered) {
             ASSERT_FALSE(s.stopped[0] || s.stopped[1] || s.stopped[2]) << what;
             ASSERT_LT(std::int64_t{s.pendingWin} * s.doubleFactor, 151) << what;
@@ -74,7 +79,7 @@ TEST(Invariants, HoldThroughARandomSession) {
             ASSERT_GT(std::int64_t{s.credits} + s.winnings, 0) << what;
         }
 
-        const Counters expected = SlotMachine::countersFor(s);
+        const Counters expected = rig.machine().counters();
         ASSERT_EQ(rig.view.counters.bet, expected.bet) << what;
         ASSERT_EQ(rig.view.counters.credits, expected.credits) << what;
         ASSERT_EQ(rig.view.counters.winnings, expected.winnings) << what;

@@ -15,7 +15,7 @@ std::size_t at(int oneBased) { return static_cast<std::size_t>(oneBased - 1); }
 
 // Takes the win on offer, if any.
 void collect(QuietMachine& q) {
-    if (!q.machine().state().doubleClosed) q.machine().pressCollect();
+    if (q.machine().condition() == MachineCondition::WinOffered) q.machine().pressCollect();
 }
 
 // Puts the machine back to idle at bet 1 with money for a few more spins,
@@ -142,7 +142,7 @@ GambleOdds measureGambleOdds() {
                     q.machine().pressFrown();
                 }
                 const int ticks = q.player.finishGamble();
-                const bool won = !q.machine().state().doubleClosed;
+                const bool won = q.machine().condition() == MachineCondition::WinOffered;
                 if (won == q.view.lostGamble) throw std::logic_error("gamble neither won nor lost");
                 out.wins[static_cast<std::size_t>(guess)][at(start)] += won ? 1 : 0;
                 out.middle[at(start)][static_cast<std::size_t>(k)] = q.machine().state().facePos[1];

@@ -16,7 +16,7 @@ std::size_t u(std::int64_t v) { return static_cast<std::size_t>(v); }
 // Doubles the win on offer until it is lost or paid, recording each gamble.
 void gambleAway(QuietMachine& q, SimulationResult& r) {
     SlotMachine& m = q.machine();
-    while (!m.state().doubleClosed) {
+    while (m.condition() == MachineCondition::WinOffered) {
         const int guess = static_cast<int>((r.gambles[0] + r.gambles[1]) % 2);
         const int startMiddle = m.state().facePos[1];
         q.view.lostGamble = false;
@@ -28,7 +28,7 @@ void gambleAway(QuietMachine& q, SimulationResult& r) {
             m.pressFrown();
         }
         int ticks = 0;
-        while (m.state().gambleChoice != 3 && ticks < 1000) {
+        while (m.gambleNeedsTicks() && ticks < 1000) {
             m.gambleTick();
             ++ticks;
         }

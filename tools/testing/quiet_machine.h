@@ -5,45 +5,38 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
-#include <string>
 
 #include "scripted_player.h"
 #include "vornakka/slot_machine.h"
 
 namespace vornakka::test {
 
-struct QuietView : MachineView {
+// Also hears the machine's reports, for the results a driver plays on.
+struct QuietView : MachineView, MachineEvents {
     bool reelTimer = false;
-    // Set by every "VOITIT <n> MK. TUPLAATKO?" of a paid line; the driver
-    // clears it before each spin.
+    // Set by every spin that paid a line; the driver clears it before each
+    // spin.
     bool announced = false;
     std::int64_t announcedAmount = 0;
-    bool lostGamble = false;  // "VÄÄRIN!!!!" was shown
+    bool lostGamble = false;  // the last guess was wrong
     int highScoresOpened = 0;
     int nameEntriesOpened = 0;
 
     void showReel(int, char, Colour) override {}
     void showCounters(const Counters&) override {}
-    void showMessage(const Text& text) override {
-        // The line win reads "VOITIT 16 MK. TUPLAATKO?", with a space before
-        // MK; a won double-up reads "VOITIT 32MK. TUPLAATKO?" without it.
-        static constexpr char kWin[] = "VOITIT ";
-        if (text.compare(0, sizeof kWin - 1, kWin) == 0) {
-            const std::size_t end = text.find(' ', sizeof kWin - 1);
-            if (end != std::string::npos && text.compare(end, 4, " MK.") == 0) {
-                announced = true;
-                announcedAmount = std::stoll(text.substr(sizeof kWin - 1, end - (sizeof kWin - 1)));
-            }
-        } else if (text == "V\xC4\xC4RIN!!!!") {
-            lostGamble = true;
-        }
-    }
+    void showMessage(const Text&) override {}
     void showFaces(char, char, char) override {}
     void setHoldLamp(int, bool) override {}
     void setReelTimer(bool enabled) override { reelTimer = enabled; }
     void openHighScores() override { ++highScoresOpened; }
     void openNameEntry(std::int32_t) override { ++nameEntriesOpened; }
+
+    void spinStopped(const SpinResult& result) override {
+        if (result.row == 0) return;
+        announced = true;
+        announcedAmount = result.win;
+    }
+    void guessDecided(const GuessResult& result) override { lostGamble = !result.right; }
 };
 
 struct QuietSounds : SoundBank {
@@ -82,7 +75,7 @@ struct QuietMachine {
     QuietHighScores scores;
     SeedClock clock;
     RandomSource random;
-    SlotMachine m{view, sounds, jackpot, scores, clock, random};
+    SlotMachine m{view, view, sounds, jackpot, scores, clock, random};
     ScriptedPlayer player{m, random, [this] { return view.reelTimer; }};
 
     SlotMachine& machine() { return m; }

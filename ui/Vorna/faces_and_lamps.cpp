@@ -4,6 +4,7 @@
 #include <QPainterPath>
 
 #include "common/screen_reader.h"
+#include "vornakka/strips.h"
 
 namespace vornakka {
 
@@ -39,8 +40,8 @@ QRectF FaceLabel::faceCircle() const {
 void FaceLabel::paintEvent(QPaintEvent*) {
     const QString letter = text();
     if (letter.size() != 1) return;
-    const QChar face = letter.at(0);
-    if (face != u'J' && face != u'K' && face != u'L') return;
+    const char face = letter.at(0).toLatin1();
+    if (face != kSmile && face != kNeutral && face != kFrown) return;
 
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
@@ -69,10 +70,10 @@ void FaceLabel::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::NoBrush);
     QPainterPath mouth;
     const double half = 0.48 * r;
-    if (face == u'J') {
+    if (face == kSmile) {
         mouth.moveTo(c.x() - half, c.y() + 0.22 * r);
         mouth.quadTo(c.x(), c.y() + 0.80 * r, c.x() + half, c.y() + 0.22 * r);
-    } else if (face == u'L') {
+    } else if (face == kFrown) {
         mouth.moveTo(c.x() - half, c.y() + 0.62 * r);
         mouth.quadTo(c.x(), c.y() + 0.10 * r, c.x() + half, c.y() + 0.62 * r);
     } else {

@@ -30,6 +30,21 @@ struct Control {
     int maxWidth = 0;
 };
 
+// The counters, each with the caption it stands under, which is also the
+// name it is read with.
+struct CounterControl {
+    const char* name;
+    const char* caption;  // UTF-8
+    std::int32_t Counters::*value;
+};
+inline constexpr CounterControl kCounterControls[] = {
+    {"Pano", "PANOS", &Counters::bet},
+    {"Rahat", "PELIT", &Counters::credits},
+    {"Voitto", "VOITOT", &Counters::winnings},
+    {"ViimVoit", "VIIM. VOITTO", &Counters::lastWin},
+    {"JackPot", "MORVAKKA", &Counters::jackpot},
+};
+
 constexpr FontDesc kReelFont{"Verdana", 96, true};
 constexpr FontDesc kCounterFont{"Courier", 20, true};
 constexpr FontDesc kSmallFont{"Comic Sans MS", 13, true};

@@ -1,9 +1,12 @@
 #include "Vorna/machine_speech.h"
 
+#include <QEvent>
 #include <QMetaObject>
-#include <iterator>
+#include <utility>
 
+#include "Vorna/machine_controls.h"
 #include "common/controls.h"
+#include "vornakka/cp1252.h"
 #include "vornakka/slot_machine.h"
 #include "vornakka/strips.h"
 
@@ -21,14 +24,6 @@ const char* const kSpokenByAnother[] = {"Label5",  "Label8",  "Label9",  "Label1
                                         "Label26", "Label27", "Label28", "Label29", "Label30", "Label34",
                                         "Label35"};
 
-// The counters, by the caption each is spoken with.
-struct Counter {
-    const char* control;
-    const char* caption;
-};
-const Counter kCounters[] = {
-    {"Pano", "PANOS"}, {"Rahat", "PELIT"}, {"Voitto", "VOITOT"}, {"ViimVoit", "VIIM. VOITTO"}, {"JackPot", "MORVAKKA"}};
-
 // A paytable row's pattern as the player reads it: "-" any symbol.
 QString patternSaid(int row) {
     QString said;
@@ -36,22 +31,26 @@ QString patternSaid(int row) {
     return said;
 }
 
-std::int32_t valueOf(const Counters& c, std::size_t counter) {
-    const std::int32_t values[] = {c.bet, c.credits, c.winnings, c.lastWin, c.jackpot};
-    return values[counter];
-}
-
 QString symbolWord(char symbol) {
     return symbol == '*' ? QStringLiteral("tähti") : QString(QChar::fromLatin1(symbol));
 }
 
-QString reelsSaid(const MachineState& s) {
-    return QStringLiteral("%1, %2, %3.")
-        .arg(symbolWord(s.shownSymbol[0]), symbolWord(s.shownSymbol[1]), symbolWord(s.shownSymbol[2]));
+QString reelsSaid(const std::array<char, kReelCount>& symbols) {
+    return QStringLiteral("%1, %2, %3.").arg(symbolWord(symbols[0]), symbolWord(symbols[1]), symbolWord(symbols[2]));
 }
 
-QString moneySaid(const MachineState& s) {
-    return QStringLiteral("PELIT %1, VOITOT %2.").arg(s.credits).arg(s.winnings);
+QString moneySaid(const Money& money) {
+    return QStringLiteral("PELIT %1, VOITOT %2.").arg(money.credits).arg(money.winnings);
+}
+
+// What the machine wrote on its message line, in the words it wrote; nothing
+// when it wrote nothing.
+QStringList written(std::initializer_list<const Text*> messages) {
+    QStringList words;
+    for (const Text* message : messages) {
+        if (!message->empty()) words << QString::fromStdString(cp1252ToUtf8(*message));
+    }
+    return words;
 }
 
 const QString kNotNow = QStringLiteral("ei toimi nyt");
@@ -61,6 +60,7 @@ const QString kNotNow = QStringLiteral("ei toimi nyt");
 MachineSpeech::MachineSpeech(QWidget* window, const std::array<QPushButton*, 9>& buttons)
     : QObject(window), window_(window), announcer_(new Announcer(window)), buttons_(buttons) {
     for (const char* piece : kSpokenByAnother) hideFromScreenReader(control(piece));
+    window_->installEventFilter(this);
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         ButtonSpeech speech;
         speech.description = [this, i] {
@@ -70,7 +70,7 @@ MachineSpeech::MachineSpeech(QWidget* window, const std::array<QPushButton*, 9>&
             const std::size_t reel = i - 2;
             buttons_[i]->setAccessibleName(QStringLiteral("LUKITSE rulla %1").arg(reel + 1));
             speech.checked = [this, reel]() -> std::optional<bool> {
-                return machine_ != nullptr && machine_->state().held[reel];
+                return machine_ != nullptr && machine_->held(static_cast<int>(reel) + 1);
             };
         }
         if (auto* button = qobject_cast<SpeakingButton*>(buttons_[i])) button->setSpeech(std::move(speech));
@@ -89,12 +89,12 @@ QString MachineSpeech::paytableLineName(const ShownPaytableLine& shown) {
 
 QString MachineSpeech::buttonDescription(std::size_t button, const SlotMachine& machine) {
     const Offer o = machine.offer();
-    const MachineState& s = machine.state();
+    const Counters c = machine.counters();
     switch (button) {
         case 0:
-            return o.changeBet ? QStringLiteral("vaihtaa panoksen, nyt %1").arg(s.bet) : kNotNow;
+            return o.changeBet ? QStringLiteral("vaihtaa panoksen, nyt %1").arg(c.bet) : kNotNow;
         case 1:
-            return o.spin ? QStringLiteral("pyöräyttää rullat, panos %1").arg(s.bet) : kNotNow;
+            return o.spin ? QStringLiteral("pyöräyttää rullat, panos %1").arg(c.bet) : kNotNow;
         case 2:
         case 3:
         case 4:
@@ -102,7 +102,7 @@ QString MachineSpeech::buttonDescription(std::size_t button, const SlotMachine& 
                                                                  : QStringLiteral("lukitus ei sallittu nyt");
         case 5:
             if (o.takeWin) return QStringLiteral("ottaa voiton %1 mk").arg(o.win);
-            return o.endGame ? QStringLiteral("lopettaa pelin, voitot %1 mk").arg(s.winnings) : kNotNow;
+            return o.endGame ? QStringLiteral("lopettaa pelin, voitot %1 mk").arg(c.winnings) : kNotNow;
         case 6:
             return o.guess ? QStringLiteral("arvaa hymy") : kNotNow;
         case 7:
@@ -114,44 +114,20 @@ QString MachineSpeech::buttonDescription(std::size_t button, const SlotMachine& 
     }
 }
 
-// ------------------------------------------------- what the machine showed
-
-void MachineSpeech::reelTimer(bool on) {
-    if (on) {
-        spinning_ = true;
-        return;
-    }
-    if (!spinning_) return;
-    spinning_ = false;
-    spinEnded_ = true;
-    queueSettle();
-}
-
-void MachineSpeech::message(const QString& text) {
-    if (text.isEmpty()) return;
-    if (messages_.isEmpty() || messages_.back() != text) messages_ << text;
-    if (!spinning_) queueSettle();
-}
+// ------------------------------------------------------ what the window shows
 
 QWidget* MachineSpeech::control(const char* name) const {
     return window_->findChild<QWidget*>(QString::fromLatin1(name));
 }
 
 void MachineSpeech::counters(const Counters& c) {
-    for (std::size_t i = 0; i < std::size(kCounters); ++i) {
-        setSpokenName(control(kCounters[i].control), counterName(kCounters[i].caption, valueOf(c, i)));
+    for (const machine_window::CounterControl& counter : machine_window::kCounterControls) {
+        setSpokenName(control(counter.name), counterName(counter.caption, c.*counter.value));
     }
     for (const ShownPaytableLine& shown : SlotMachine::paytableAt(c.bet)) {
         const QByteArray box = QStringLiteral("Voit%1").arg(shown.line.box).toLatin1();
         setSpokenName(control(box.constData()), paytableLineName(shown));
     }
-    if (haveCounters_) {
-        moneyChanged_ = moneyChanged_ || c.credits != last_.credits || c.winnings != last_.winnings;
-        betChanged_ = betChanged_ || c.bet != last_.bet;
-    }
-    last_ = c;
-    haveCounters_ = true;
-    if (!spinning_ && (moneyChanged_ || betChanged_)) queueSettle();
 }
 
 void MachineSpeech::holdLamp(int reel, bool lit) {
@@ -162,41 +138,66 @@ void MachineSpeech::holdLamp(int reel, bool lit) {
     checkedChanged(buttons_[i + 2]);
 }
 
-void MachineSpeech::gameEnded() {
-    ended_ = true;
-    queueSettle();
+// ------------------------------------------------- what the machine reports
+
+void MachineSpeech::say(const QString& words) {
+    if (window_->isVisible()) {
+        announcer_->say(words);
+    } else {
+        unheard_ = words;
+    }
 }
 
-void MachineSpeech::queueSettle() {
-    if (queued_) return;
-    queued_ = true;
-    QMetaObject::invokeMethod(this, &MachineSpeech::settle, Qt::QueuedConnection);
+bool MachineSpeech::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_ && event->type() == QEvent::Show && !unheard_.isEmpty()) {
+        // The Show event comes before the window is on the screen; a reader
+        // hears of it once showing it has finished.
+        QMetaObject::invokeMethod(
+            this, [this] { announcer_->say(std::exchange(unheard_, {})); }, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
-void MachineSpeech::settle() {
-    queued_ = false;
-    if (spinning_ || machine_ == nullptr) return;  // the reels were started again meanwhile
-    const MachineState& s = machine_->state();
-    QStringList said;
-    if (spinEnded_) {
-        said << reelsSaid(s);
-        if (machine_->showsJackpotLine()) said << "MORVAKKA!";
+void MachineSpeech::sayResult(QStringList words, const Money& money, bool endsGame) {
+    if (endsGame) {
+        endingWords_ = std::move(words);
+        return;
     }
-    said << messages_;
-    if (ended_) {
-        if (!spinEnded_ && messages_.isEmpty()) {
-            said << QStringLiteral("Peli loppui, voitot %1 mk.").arg(s.finalScore);
-        } else {
-            said << QStringLiteral("Peli loppui.");
-        }
-    } else if (spinEnded_ || !messages_.isEmpty() || moneyChanged_) {
-        said << moneySaid(s);
-    } else if (betChanged_) {
-        said << counterName("PANOS", s.bet);
+    words << moneySaid(money);
+    say(words.join(QLatin1Char(' ')));
+}
+
+void MachineSpeech::startedUp(const Text& message, const Money& money) {
+    sayResult(written({&message}), money, false);
+}
+
+void MachineSpeech::betChanged(std::int32_t bet) { say(counterName("PANOS", bet)); }
+
+void MachineSpeech::spinStopped(const SpinResult& result) {
+    QStringList words{reelsSaid(result.symbols)};
+    if (result.jackpot) words << QStringLiteral("MORVAKKA!");
+    words << written({&result.message, &result.payout.message});
+    sayResult(words, result.money, result.endsGame);
+}
+
+void MachineSpeech::doubleUpStarted(const DoubleUpStart& start) {
+    sayResult(written({&start.message}), start.money, false);
+}
+
+void MachineSpeech::guessDecided(const GuessResult& result) {
+    sayResult(written({&result.message, &result.payout.message}), result.money, result.endsGame);
+}
+
+void MachineSpeech::winCollected(std::int32_t, const Money& money) { sayResult({}, money, false); }
+
+void MachineSpeech::gameEnded(const GameEnd& end) {
+    if (end.how == GameEnding::CashedOut) {
+        say(QStringLiteral("Peli loppui, voitot %1 mk.").arg(end.score));
+        return;
     }
-    spinEnded_ = ended_ = moneyChanged_ = betChanged_ = false;
-    messages_.clear();
-    announcer_->say(said.join(QLatin1Char(' ')));
+    QStringList words = std::exchange(endingWords_, {});
+    words << QStringLiteral("Peli loppui.");
+    say(words.join(QLatin1Char(' ')));
 }
 
 }  // namespace vornakka

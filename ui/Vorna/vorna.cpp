@@ -30,11 +30,11 @@ QString reelName(int reel, const QString& letter) { return QStringLiteral("rulla
 
 QString faceName(char face) {
     switch (face) {
-        case 'J':
+        case kSmile:
             return QStringLiteral("hymy");
-        case 'K':
+        case kNeutral:
             return QStringLiteral("neutraali");
-        case 'L':
+        case kFrown:
             return QStringLiteral("suru");
         default:
             return QString();
@@ -45,17 +45,13 @@ QString lampName(int reel, bool lit) {
     return lit ? QStringLiteral("rulla %1 lukittu").arg(reel) : QStringLiteral("rulla %1 vapaa").arg(reel);
 }
 
-// Names the counter or line the player reads beside its caption.
+// Names the line or face the player reads beside its caption (a counter is
+// described by its caption).
 struct Described {
     const char* control;
     const char* description;  // UTF-8
 };
 const Described kDescriptions[] = {
-    {"Pano", "PANOS"},
-    {"Rahat", "PELIT"},
-    {"Voitto", "VOITOT"},
-    {"ViimVoit", "VIIM. VOITTO"},
-    {"JackPot", "MORVAKKA"},
     {"Teksrutu", "viestirivi"},
     {"Tupyla", "ylin kasvo"},
     {"Tupkesk", "keskimmäinen kasvo"},
@@ -120,9 +116,11 @@ TForm1::TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds)
     for (FaceLabel* face : {tupyla_, tupkesk_, tupala_}) {
         setSpokenName(face, faceName(face->text().toLatin1().at(0)));
     }
-    for (const Described& d : kDescriptions) {
-        findChild<QWidget*>(QString::fromLatin1(d.control))->setAccessibleDescription(QString::fromUtf8(d.description));
-    }
+    const auto describe = [this](const char* control, const char* description) {
+        findChild<QWidget*>(QString::fromLatin1(control))->setAccessibleDescription(QString::fromUtf8(description));
+    };
+    for (const CounterControl& counter : kCounterControls) describe(counter.name, counter.caption);
+    for (const Described& d : kDescriptions) describe(d.control, d.description);
 
     // Buttons: PANOS, KÄYNNISTÄ, the three LUKITSE, then VOITONMAKSU, HYMY,
     // DEPRESSIO and TUPLAUS. That is also the tab order.
@@ -206,7 +204,6 @@ void TForm1::showCounters(const Counters& counters) {
 
 void TForm1::showMessage(const Text& text) {
     teksrutu_->setCaption(fromCp1252(text));
-    speech_->message(teksrutu_->text());
 }
 
 void TForm1::showFaces(char top, char middle, char bottom) {
@@ -227,7 +224,6 @@ void TForm1::setHoldLamp(int reel, bool lit) {
 }
 
 void TForm1::setReelTimer(bool enabled) {
-    speech_->reelTimer(enabled);
     if (enabled == timer2_.isActive()) return;
     if (enabled) {
         timer2_.start();
@@ -236,8 +232,9 @@ void TForm1::setReelTimer(bool enabled) {
     }
 }
 
+// The machine has reported the end of the game before it opens either window,
+// and the speech has said it.
 void TForm1::openHighScores() {
-    speech_->gameEnded();
     setWindowEnabled(false);
     afterSaying(this, [this] {
         if (forms_.form2 != nullptr) forms_.form2->showWindow();
@@ -245,7 +242,6 @@ void TForm1::openHighScores() {
 }
 
 void TForm1::openNameEntry(std::int32_t score) {
-    speech_->gameEnded();
     if (forms_.form3 != nullptr) forms_.form3->open(score);
     setWindowEnabled(false);
     afterSaying(this, [this] {

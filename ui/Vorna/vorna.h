@@ -34,6 +34,8 @@ public:
     // WindowBuildError.
     TForm1(Forms& forms, EventBoundary& boundary, SoundPlayers& sounds);
 
+    // What a screen reader hears: the machine reports its results there.
+    MachineEvents& speech() { return *speech_; }
     // The machine the buttons and timers drive; set before FormCreate.
     void attach(SlotMachine& machine);
 

@@ -32,7 +32,7 @@ Game::Game(Clock& clock, SoundPlayers& sounds, RandomSource* random) {
 
     form1_ = std::make_unique<TForm1>(forms_, boundary_, sounds);
     forms_.form1 = form1_.get();
-    machine_ = std::make_unique<SlotMachine>(*form1_, sounds, jackpot_, highScores_, clock,
+    machine_ = std::make_unique<SlotMachine>(*form1_, form1_->speech(), sounds, jackpot_, highScores_, clock,
                                              random != nullptr ? *random : random_);
     form1_->attach(*machine_);
     form1_->FormCreate();

@@ -164,8 +164,8 @@ TEST_F(FailureTest, AGameOverSaveAfterALostDoubleUpIsTriedAgainWhileAllElseSleep
     for (int i = 0; i < 4; ++i) click(w, "Button1");
     for (int i = 0; i < 9; ++i) spinTo([](char a, char b, char c) { return firstMatchingRow(a, b, c) == 0; });
     spinTo([](char a, char b, char c) { return firstMatchingRow(a, b, c) == 6; });
-    ASSERT_EQ(state().credits, 0);
-    const std::int32_t jackpot = state().jackpot;
+    ASSERT_EQ(game->machine().counters().credits, 0);
+    const std::int32_t jackpot = game->machine().counters().jackpot;
     random.reseed(seedForGamble(state(), kFrown));
     click(w, "Button9");
 
@@ -176,7 +176,7 @@ TEST_F(FailureTest, AGameOverSaveAfterALostDoubleUpIsTriedAgainWhileAllElseSleep
     ASSERT_TRUE(waitUntil([&] { return game->form2().isVisible(); }));
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text.toStdString(), "File access denied.");
-    EXPECT_EQ(state().gambleChoice, 3);
+    EXPECT_EQ(game->machine().gamblePhase(), GamblePhase::Closed);
     EXPECT_EQ(labelText(w, "Rahat").toStdString(), "50");
     EXPECT_EQ(folder.jackpotOnDisk(), jackpot);
 }

@@ -209,7 +209,7 @@ TEST_F(MachineWindowTest, ADoubleUpWonThenOneLost) {
     EXPECT_EQ(text(w, "Tupkesk"), "L");
     EXPECT_EQ(players.count("play:Havio"), 1);
     EXPECT_EQ(text(w, "Voitto"), "0");
-    EXPECT_TRUE(state().allStopped());
+    EXPECT_EQ(game->machine().condition(), MachineCondition::Idle);
     click(w, "Button2");  // idle again: a spin starts
     EXPECT_TRUE(reelTimer(w).isActive());
     waitForReels();

@@ -111,7 +111,8 @@ protected:
     }
 
     std::string money() {
-        return "PELIT " + std::to_string(state().credits) + ", VOITOT " + std::to_string(state().winnings) + ".";
+        const Counters c = game->machine().counters();
+        return "PELIT " + std::to_string(c.credits) + ", VOITOT " + std::to_string(c.winnings) + ".";
     }
 
     // Spins with KÄYNNISTÄ's key (Escape) to a line chosen by want; returns
@@ -151,7 +152,7 @@ TEST_F(OrcaGame, ABlindPlayersWholeGame) {
 
     // A spin that wins: one result, once the reels have stopped.
     said = spin(paysTwice);
-    ASSERT_EQ(state().pendingWin, 2);
+    ASSERT_EQ(game->machine().offer().win, 2);
     EXPECT_EQ(times(said, spinResult()), 1) << spinResult() << ": " << joined(said);
     EXPECT_TRUE(contains(spinResult(), "VOITIT 2 MK. TUPLAATKO? PELIT 49, VOITOT 0."));
     EXPECT_LE(said.size(), 4U) << joined(said);
@@ -176,12 +177,12 @@ TEST_F(OrcaGame, ABlindPlayersWholeGame) {
     press("shift+Tab", "arvaa hymy");
     said = press("space", kResult + "VOITIT 4MK. TUPLAATKO?");
     EXPECT_EQ(times(said, kResult + "VOITIT 4MK. TUPLAATKO? " + money()), 1) << joined(said);
-    EXPECT_EQ(kFaceStrip.at(state().facePos[1]), kSmile);
+    EXPECT_EQ(game->machine().faces()[1], kSmile);
 
     // The collect.
     press("shift+Tab", "ottaa voiton 4 mk");
     said = press("space", kResult + "PELIT");
-    EXPECT_EQ(state().winnings, 4);
+    EXPECT_EQ(game->machine().counters().winnings, 4);
     EXPECT_EQ(times(said, kResult + money()), 1) << joined(said);
 
     // A losing spin, then a hold on reel 2 for the next one.
@@ -192,7 +193,7 @@ TEST_F(OrcaGame, ABlindPlayersWholeGame) {
     said = press("shift+Tab", "LUKITSE rulla 2 check box not checked");
     EXPECT_TRUE(contains(joined(said), "lukitus sallittu")) << joined(said);
     said = press("space", "checked");
-    EXPECT_TRUE(state().held[1]);
+    EXPECT_TRUE(game->machine().held(2));
     EXPECT_TRUE(contains(joined(said), "checked") && !contains(joined(said), "not checked")) << joined(said);
     const char heldSymbol = state().shownSymbol[1];
     said = spin(losing);
@@ -240,7 +241,7 @@ TEST_F(OrcaGame, ABlindPlayersWholeGame) {
     press("shift+Tab", button("Uusi peli"));
     said = press("space", button(""));
     ASSERT_TRUE(waitForActive(&w));
-    EXPECT_EQ(state().credits, 50);
+    EXPECT_EQ(game->machine().counters().credits, 50);
 
     const std::vector<std::string> all = orca->spoken();
     EXPECT_EQ(times(all, "notification"), 0);  // no word of its own before a result

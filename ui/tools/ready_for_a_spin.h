@@ -16,7 +16,7 @@ namespace vornakka::tools {
 inline void readyForASpin(Game& game) {
     if (!game.form1().isEnabled()) {
         game.form2().findChild<QPushButton*>(QStringLiteral("Button2"))->click();
-    } else if (!game.machine().state().doubleClosed) {
+    } else if (game.machine().condition() == MachineCondition::WinOffered) {
         game.form1().findChild<QPushButton*>(QStringLiteral("Button6"))->click();
     }
 }

@@ -40,7 +40,7 @@ public:
     virtual void openNameEntry(std::int32_t score) = 0;
 };
 
-// The eleven sound cues, in the order their players are opened.
+// The sound cues, in the order their players are opened.
 enum class SoundCue : std::uint8_t {
     Voitto,
     Havio,
@@ -52,9 +52,9 @@ enum class SoundCue : std::uint8_t {
     Ruplaus,
     VYlos,
     Welcome,
-    satan,
+    satan,  // the last: the count follows from it
 };
-inline constexpr int kSoundCueCount = 11;
+inline constexpr int kSoundCueCount = static_cast<int>(SoundCue::satan) + 1;
 
 // The machine window's ten cues, in the order its players are opened; the
 // jackpot silences them all.

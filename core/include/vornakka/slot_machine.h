@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "vornakka/machine_events.h"
 #include "vornakka/random_source.h"
 #include "vornakka/services.h"
 #include "vornakka/strips.h"
@@ -31,13 +32,30 @@ struct MachineState {
     std::int32_t doubleFactor = 1;
     bool doubleClosed = true;
     bool gambleSpinning = false;
-    std::uint8_t gambleChoice = 3;  // 1 smile, 2 frown, 3 no guess
+    std::uint8_t gambleChoice = 3;  // 1 smile, 2 frown, 3 no guess (see gamblePhase)
     std::int32_t gambleSteps = 0;
     std::array<std::int32_t, 3> facePos = {1, 2, 3};
     std::int32_t finalScore = 0;
     std::array<std::array<Colour, kStripLength>, kReelCount> symbolColour = {};
 
     bool allStopped() const { return stopped[0] && stopped[1] && stopped[2]; }
+};
+
+// The machine is always in one of these, as its flags say.
+enum class MachineCondition : std::uint8_t {
+    Idle,        // bet, start, hold and cash-out act
+    Spinning,    // the reels turn
+    WinOffered,  // only VOITONMAKSU and TUPLAUS act
+    Gambling,    // from TUPLAUS until the face column has stopped
+};
+
+// Where the double-up stands.
+enum class GamblePhase : std::uint8_t {
+    Closed,   // no win on offer, no double-up running
+    Offered,  // a win waits to be taken or doubled
+    Turning,  // TUPLAUS pressed: the faces turn until a guess
+    Guessed,  // HYMY or DEPRESSIO pressed: the faces run to their stop and the
+              // guess is decided (a game-over save that failed is tried again)
 };
 
 // What a press of each button would do now (each LUKITSE: mayHold). The
@@ -63,8 +81,8 @@ class SlotMachine {
 public:
     // The random source is the game's one generator: start-up seeds it from
     // the clock and every draw comes from it.
-    SlotMachine(MachineView& view, SoundBank& sounds, JackpotStore& jackpotStore, HighScoreStore& highScores,
-                Clock& clock, RandomSource& random);
+    SlotMachine(MachineView& view, MachineEvents& events, SoundBank& sounds, JackpotStore& jackpotStore,
+                HighScoreStore& highScores, Clock& clock, RandomSource& random);
 
     SlotMachine(const SlotMachine&) = delete;
     SlotMachine& operator=(const SlotMachine&) = delete;
@@ -89,36 +107,44 @@ public:
 
     // What the windows and the speech ask of the machine.
     const MachineState& state() const { return s_; }
+    MachineCondition condition() const;
+    GamblePhase gamblePhase() const;
+    bool held(int reel) const;     // reel 1..3
     bool mayHold(int reel) const;  // reel 1..3
     Offer offer() const;
     // True while a guess is running, or its game-over save waits to be tried
     // again: only then does the gamble timer's tick change anything.
     bool gambleNeedsTicks() const;
-    // True when the reels show the jackpot line.
-    bool showsJackpotLine() const;
     // The double-up column's faces at their positions, top first.
     std::array<char, 3> faces() const;
-    Counters counters() const { return countersFor(s_); }
+    Counters counters() const;
 
     // The paytable as the machine shows it at a bet.
     static ShownPaytable paytableAt(std::int32_t bet);
-    static Counters countersFor(const MachineState& s);
 
 private:
+    // gambleChoice: the face guessed, or none.
+    static constexpr std::uint8_t kSmileGuessed = 1;
+    static constexpr std::uint8_t kFrownGuessed = 2;
+    static constexpr std::uint8_t kNoGuess = 3;
+
+    Money money() const { return {s_.credits, s_.winnings}; }
     void resetMachine();
     void refreshCounters();
-    void evaluateLine();
-    void awardWin(std::int32_t multiplier);
+    SpinResult evaluateLine();
+    void awardWin(std::int32_t multiplier, SpinResult& result);
     void resetFaces();          // reset steps 1-2
     void resetMoney();          // reset step 3
     void resetReelsAndHolds();  // reset steps 4-6
     void gameOver();
-    void payAutomatically();
+    std::int32_t payOffer();
+    AutomaticPayout payPastLimit(bool guessSounding);
     void decideGamble();
     void pressGuess(std::uint8_t choice);
     void stopCues(std::initializer_list<SoundCue> cues);
 
     MachineView& view_;
+    MachineEvents& events_;
     SoundBank& sounds_;
     JackpotStore& jackpotStore_;
     HighScoreStore& highScores_;
