@@ -39,7 +39,7 @@ cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >/dev/null
 echo "== machine"
 echo "cpu: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores"
 echo "system: $(uname -sr), $(. /etc/os-release && echo "$PRETTY_NAME")"
-echo "qt: $(dpkg-query -W -f='${Version}' libqt6widgets6 2>/dev/null || echo '?'), compiler: $(c++ --version | head -1)"
+echo "qt: $(dpkg-query -W -f='${Version}' 'libqt6widgets6*' 2>/dev/null || echo '?'), compiler: $(c++ --version | head -1)"
 echo "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 gui_figures() {
