@@ -247,7 +247,7 @@ TEST(SoundBank, DevicePausesWhileSilentAndResumesOnPlay) {
         EXPECT_FALSE(bank.devicePaused());
         sleepFor(10ms);
     }
-    EXPECT_GT(bank.positionSeconds(SoundCue::Welcome), 0.03);
+    EXPECT_TRUE(waitUntil([&] { return bank.positionSeconds(SoundCue::Welcome) > 0.03; }));
 
     // After its end the device pauses, once the grace period has passed.
     ASSERT_TRUE(waitUntil([&] { return !bank.isPlaying(SoundCue::Welcome); }));
@@ -261,8 +261,7 @@ TEST(SoundBank, DevicePausesWhileSilentAndResumesOnPlay) {
     // Play wakes it: the cue starts from the top and advances.
     bank.play(SoundCue::Welcome);
     EXPECT_FALSE(bank.devicePaused());
-    sleepFor(100ms);
-    EXPECT_GT(bank.positionSeconds(SoundCue::Welcome), 0.03);
+    EXPECT_TRUE(waitUntil([&] { return bank.positionSeconds(SoundCue::Welcome) > 0.03; }));
     ASSERT_TRUE(waitUntil([&] { return !bank.isPlaying(SoundCue::Welcome); }));
 
     // A cue stopped half-way pauses the device too, and resumes from its
@@ -278,8 +277,7 @@ TEST(SoundBank, DevicePausesWhileSilentAndResumesOnPlay) {
     EXPECT_EQ(bank.positionSeconds(SoundCue::Voitto), halfWay);
     bank.play(SoundCue::Voitto);
     EXPECT_FALSE(bank.devicePaused());
-    sleepFor(100ms);
-    EXPECT_GT(bank.positionSeconds(SoundCue::Voitto), halfWay);
+    EXPECT_TRUE(waitUntil([&] { return bank.positionSeconds(SoundCue::Voitto) > halfWay; }));
     bank.stop(SoundCue::Voitto);
 
     // With the pause switched off the device runs on in silence.
