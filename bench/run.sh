@@ -39,7 +39,7 @@ cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >/dev/null
 echo "== machine"
 echo "cpu: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores"
 echo "system: $(uname -sr), $(. /etc/os-release && echo "$PRETTY_NAME")"
-echo "qt: $(dpkg-query -W -f='${Version}' libqt6widgets6 2>/dev/null || echo '?'), compiler: $(c++ --version | head -1)"
+echo "qt: $(dpkg-query -W -f='${Version}' 'libqt6widgets6*' 2>/dev/null || echo '?'), compiler: $(c++ --version | head -1)"
 echo "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 gui_figures() {
@@ -71,15 +71,22 @@ if [[ $what == all || $what == gui ]]; then
   echo
   echo "== the windows, under Xvfb"
   if command -v Xvfb >/dev/null; then
-    display=99
-    while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
-    Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb takes the first display number free of lock files and of sockets,
+    # abstract ones too (another /tmp, a container's, may hide a display that
+    # is in use), and writes it on descriptor 3.
+    display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
     xvfb=$!
-    trap 'kill $xvfb 2>/dev/null || true' EXIT
-    for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
-    DISPLAY=":$display" QT_QPA_PLATFORM=xcb XSERVER_PID=$xvfb gui_figures 2>&1 | quiet
+    trap 'kill $xvfb 2>/dev/null || true; rm -f "$display_file"' EXIT
+    for _ in $(seq 100); do [[ -s $display_file ]] && break; sleep 0.1; done
+    if [[ -s $display_file ]]; then
+      DISPLAY=":$(tr -d '\n' <"$display_file")" QT_QPA_PLATFORM=xcb XSERVER_PID=$xvfb gui_figures 2>&1 | quiet
+    else
+      echo "Xvfb did not start: not measured"
+    fi
     kill $xvfb 2>/dev/null || true
     wait $xvfb 2>/dev/null || true
+    rm -f "$display_file"
     trap - EXIT
   else
     echo "Xvfb is not installed (apt-get install xvfb): skipped"
