@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QTimer>
+#include <limits>
 #include <utility>
 
 namespace vornakka {
@@ -79,10 +80,31 @@ public:
     explicit Notice(QWidget* announcer) : QAccessibleWidget(announcer, QAccessible::Notification) {}
 };
 
+// The receipt's value, as the reader asks for it; the asking is the receipt.
+class Receipt : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit Receipt(SpeechReceipt* receipt) : QAccessibleWidget(receipt, QAccessible::Notification) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this)
+                                                   : QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text) const override { return QString(); }
+
+    QVariant currentValue() const override { return static_cast<SpeechReceipt*>(widget())->asked(); }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return std::numeric_limits<int>::max(); }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+};
+
 QAccessibleInterface* factory(const QString& className, QObject* object) {
     if (!object->isWidgetType()) return nullptr;
     auto* widget = static_cast<QWidget*>(object);
     if (className == QLatin1String(Announcer::staticMetaObject.className())) return new Notice(widget);
+    if (className == QLatin1String(SpeechReceipt::staticMetaObject.className())) {
+        return new Receipt(static_cast<SpeechReceipt*>(widget));
+    }
     if (className == QLatin1String(SpeakingButton::staticMetaObject.className())) {
         auto* button = static_cast<SpeakingButton*>(widget);
         return button->speech() != nullptr ? new SpokenButton(button) : nullptr;
@@ -169,21 +191,55 @@ void Announcer::say(const QString& text) {
 #endif
 }
 
+SpeechReceipt::SpeechReceipt(QWidget* window) : QWidget(window) {
+    installFactory();
+    setObjectName(QStringLiteral("SpeechReceipt"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(0, 0, 0, 0);
+    hide();
+    // A reader that never asks for values does not keep the next window away.
+    unanswered_.setSingleShot(true);
+    unanswered_.setInterval(kUnansweredMs);
+    connect(&unanswered_, &QTimer::timeout, this, [this] { release(); });
+}
+
+void SpeechReceipt::await(std::function<void()> next) {
+    waiting_.push_back(std::move(next));
+    ++value_;
+    QAccessibleValueChangeEvent event(this, value_);
+    QAccessible::updateAccessibility(&event);
+    unanswered_.start();
+}
+
+int SpeechReceipt::asked() {
+    // The reader is inside its handling of the change; what follows is shown
+    // once the answer has gone back to it.
+    if (!waiting_.empty()) QTimer::singleShot(0, this, [this] { release(); });
+    return value_;
+}
+
+void SpeechReceipt::release() {
+    unanswered_.stop();
+    std::vector<std::function<void()>> ready;
+    ready.swap(waiting_);
+    for (auto& next : ready) next();
+}
+
 void SpeakingButton::setSpeech(ButtonSpeech speech) {
     installFactory();
     speech_ = std::move(speech);
     forget(this);
 }
 
-void afterSaying(QObject* context, std::function<void()> next) {
+void afterSaying(QWidget* window, std::function<void()> next) {
     if (!QAccessible::isActive()) {
         next();
         return;
     }
-    // What was said goes out at the event loop's next turn; Orca takes an
-    // announcement within a fifth of a second.
-    constexpr int kReaderTakesMs = 500;
-    QTimer::singleShot(kReaderTakesMs, context, std::move(next));
+    auto* receipt = window->findChild<SpeechReceipt*>(QString(), Qt::FindDirectChildrenOnly);
+    if (receipt == nullptr) receipt = new SpeechReceipt(window);
+    receipt->await(std::move(next));
 }
 
 void checkedChanged(QPushButton* button) {
