@@ -90,6 +90,13 @@ public:
                                                    : QAccessibleWidget::interface_cast(type);
     }
     QString text(QAccessible::Text) const override { return QString(); }
+    // Not a control: it stays enabled in a window disabled while the next
+    // one comes (Orca 43 passes over events of an object with no state).
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.disabled = false;
+        return s;
+    }
 
     QVariant currentValue() const override { return static_cast<SpeechReceipt*>(widget())->asked(); }
     void setCurrentValue(const QVariant&) override {}
@@ -206,10 +213,18 @@ SpeechReceipt::SpeechReceipt(QWidget* window) : QWidget(window) {
 
 void SpeechReceipt::await(std::function<void()> next) {
     waiting_.push_back(std::move(next));
-    ++value_;
-    QAccessibleValueChangeEvent event(this, value_);
-    QAccessible::updateAccessibility(&event);
-    unanswered_.start();
+    // The change must reach the reader behind what was said, and the speech
+    // may still hold its words for the event loop's next turn: the change is
+    // posted behind everything already posted.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            ++value_;
+            QAccessibleValueChangeEvent event(this, value_);
+            QAccessible::updateAccessibility(&event);
+            unanswered_.start();
+        },
+        Qt::QueuedConnection);
 }
 
 int SpeechReceipt::asked() {

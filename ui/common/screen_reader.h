@@ -66,7 +66,9 @@ private:
 // in their queue, however early the announcement came; so the window waits
 // for a receipt: a value changed on a hidden object, whose new value the
 // reader asks for when it handles that change, in turn after the
-// announcement. With no reader listening, at once.
+// announcement. The change goes out behind whatever the event loop already
+// holds, so words said there at its next turn go first. With no reader
+// listening, at once.
 void afterSaying(QWidget* window, std::function<void()> next);
 
 // The hidden object of afterSaying, one in a window that uses it.

@@ -250,6 +250,17 @@ std::vector<std::string> OrcaSession::spoken() const {
     return said;
 }
 
+int OrcaSession::keysHandled() const {
+    // ^^^^^ PROCESS ATSPI_KEY_RELEASED_EVENT: 'Tab' (23) ^^^^^ (Orca 43 and 48)
+    std::istringstream lines(readAll(folder_->path() + "/orca.log"));
+    int handled = 0;
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind("^^^^^ PROCESS ATSPI_KEY_RELEASED_EVENT", 0) == 0) ++handled;
+    }
+    return handled;
+}
+
 void OrcaSession::key(const std::string& keys) const {
     runAndRead({"xdotool", "key", "--delay", "80", keys}, {{"DISPLAY", display_}});
 }
