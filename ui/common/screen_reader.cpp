@@ -208,11 +208,11 @@ SpeechReceipt::SpeechReceipt(QWidget* window) : QWidget(window) {
     // A reader that never asks for values does not keep the next window away.
     unanswered_.setSingleShot(true);
     unanswered_.setInterval(kUnansweredMs);
-    connect(&unanswered_, &QTimer::timeout, this, [this] { release(); });
+    connect(&unanswered_, &QTimer::timeout, this, [this] { release(value_); });
 }
 
 void SpeechReceipt::await(std::function<void()> next) {
-    waiting_.push_back(std::move(next));
+    waiting_.push_back(Waiting{0, std::move(next)});
     // The change must reach the reader behind what was said, and the speech
     // may still hold its words for the event loop's next turn: the change is
     // posted behind everything already posted.
@@ -220,6 +220,9 @@ void SpeechReceipt::await(std::function<void()> next) {
         this,
         [this] {
             ++value_;
+            for (Waiting& w : waiting_) {
+                if (w.value == 0) w.value = value_;
+            }
             QAccessibleValueChangeEvent event(this, value_);
             QAccessible::updateAccessibility(&event);
             unanswered_.start();
@@ -228,16 +231,20 @@ void SpeechReceipt::await(std::function<void()> next) {
 }
 
 int SpeechReceipt::asked() {
-    // The reader is inside its handling of the change; what follows is shown
-    // once the answer has gone back to it.
-    if (!waiting_.empty()) QTimer::singleShot(0, this, [this] { release(); });
+    // The reader is inside its handling of the change; what waited for it
+    // comes once the answer has gone back.
+    QTimer::singleShot(0, this, [this] { release(value_); });
     return value_;
 }
 
-void SpeechReceipt::release() {
-    unanswered_.stop();
+void SpeechReceipt::release(int upTo) {
     std::vector<std::function<void()>> ready;
-    ready.swap(waiting_);
+    std::erase_if(waiting_, [&](Waiting& w) {
+        if (w.value == 0 || w.value > upTo) return false;
+        ready.push_back(std::move(w.next));
+        return true;
+    });
+    if (waiting_.empty()) unanswered_.stop();
     for (auto& next : ready) next();
 }
 

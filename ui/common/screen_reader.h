@@ -82,13 +82,18 @@ public:
     int asked();
 
 private:
-    void release();
+    // Runs what waited for a change up to the value upTo.
+    void release(int upTo);
 
     // A reader that never asks (one that leaves value changes of objects
     // without the focus alone without a look) gets the window this much later.
     static constexpr int kUnansweredMs = 5000;
+    struct Waiting {
+        int value;  // of the change it waits for; 0 until that is sent
+        std::function<void()> next;
+    };
     int value_ = 0;
-    std::vector<std::function<void()>> waiting_;
+    std::vector<Waiting> waiting_;
     QTimer unanswered_;
 };
 
