@@ -88,7 +88,10 @@ protected:
                 return false;
             },
             kSpeechWaitMs);
-        if (!heard) ADD_FAILURE() << "Orca did not say \"" << part << "\"; it said: " << joined(said);
+        if (!heard) {
+            ADD_FAILURE() << "Orca did not say " << (part.empty() ? "anything" : "\"" + part + "\"")
+                          << "; it said: " << joined(said);
+        }
         return said;
     }
 
