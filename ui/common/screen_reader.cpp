@@ -12,6 +12,11 @@ namespace {
 
 const char* const kHidden = "vornakkaHiddenFromScreenReader";
 const char* const kText = "vornakkaSpokenAsText";
+// A reader that never asks for the receipt (one that leaves value changes of
+// objects without the focus alone) gets the next window this much later.
+// Orca asks within two seconds on a busy machine; the margin is for a
+// machine far busier.
+constexpr int kUnansweredMs = 10000;
 
 std::optional<bool> checkedOf(const ButtonSpeech& speech) {
     return speech.checked ? speech.checked() : std::nullopt;

@@ -85,9 +85,6 @@ private:
     // Runs what waited for a change up to the value upTo.
     void release(int upTo);
 
-    // A reader that never asks (one that leaves value changes of objects
-    // without the focus alone without a look) gets the window this much later.
-    static constexpr int kUnansweredMs = 5000;
     struct Waiting {
         int value;  // of the change it waits for; 0 until that is sent
         std::function<void()> next;
