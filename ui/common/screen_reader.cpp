@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QTimer>
+#include <limits>
 #include <utility>
 
 namespace vornakka {
@@ -11,6 +12,11 @@ namespace {
 
 const char* const kHidden = "vornakkaHiddenFromScreenReader";
 const char* const kText = "vornakkaSpokenAsText";
+// A reader that never asks for the receipt (one that leaves value changes of
+// objects without the focus alone) gets the next window this much later.
+// Orca asks within two seconds on a busy machine; the margin is for a
+// machine far busier.
+constexpr int kUnansweredMs = 10000;
 
 std::optional<bool> checkedOf(const ButtonSpeech& speech) {
     return speech.checked ? speech.checked() : std::nullopt;
@@ -79,10 +85,38 @@ public:
     explicit Notice(QWidget* announcer) : QAccessibleWidget(announcer, QAccessible::Notification) {}
 };
 
+// The receipt's value, as the reader asks for it; the asking is the receipt.
+class Receipt : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit Receipt(SpeechReceipt* receipt) : QAccessibleWidget(receipt, QAccessible::Notification) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this)
+                                                   : QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text) const override { return QString(); }
+    // Not a control: it stays enabled in a window disabled while the next
+    // one comes (Orca 43 passes over events of an object with no state).
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.disabled = false;
+        return s;
+    }
+
+    QVariant currentValue() const override { return static_cast<SpeechReceipt*>(widget())->asked(); }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return std::numeric_limits<int>::max(); }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+};
+
 QAccessibleInterface* factory(const QString& className, QObject* object) {
     if (!object->isWidgetType()) return nullptr;
     auto* widget = static_cast<QWidget*>(object);
     if (className == QLatin1String(Announcer::staticMetaObject.className())) return new Notice(widget);
+    if (className == QLatin1String(SpeechReceipt::staticMetaObject.className())) {
+        return new Receipt(static_cast<SpeechReceipt*>(widget));
+    }
     if (className == QLatin1String(SpeakingButton::staticMetaObject.className())) {
         auto* button = static_cast<SpeakingButton*>(widget);
         return button->speech() != nullptr ? new SpokenButton(button) : nullptr;
@@ -167,21 +201,70 @@ void Announcer::say(const QString& text) {
 #endif
 }
 
+SpeechReceipt::SpeechReceipt(QWidget* window) : QWidget(window) {
+    installFactory();
+    setObjectName(QStringLiteral("SpeechReceipt"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(0, 0, 0, 0);
+    hide();
+    // A reader that never asks for values does not keep the next window away.
+    unanswered_.setSingleShot(true);
+    unanswered_.setInterval(kUnansweredMs);
+    connect(&unanswered_, &QTimer::timeout, this, [this] { release(value_); });
+}
+
+void SpeechReceipt::await(std::function<void()> next) {
+    waiting_.push_back(Waiting{0, std::move(next)});
+    // The change must reach the reader behind what was said, and the speech
+    // may still hold its words for the event loop's next turn: the change is
+    // posted behind everything already posted.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            ++value_;
+            for (Waiting& w : waiting_) {
+                if (w.value == 0) w.value = value_;
+            }
+            QAccessibleValueChangeEvent event(this, value_);
+            QAccessible::updateAccessibility(&event);
+            unanswered_.start();
+        },
+        Qt::QueuedConnection);
+}
+
+int SpeechReceipt::asked() {
+    // The reader is inside its handling of the change; what waited for it
+    // comes once the answer has gone back.
+    QTimer::singleShot(0, this, [this] { release(value_); });
+    return value_;
+}
+
+void SpeechReceipt::release(int upTo) {
+    std::vector<std::function<void()>> ready;
+    std::erase_if(waiting_, [&](Waiting& w) {
+        if (w.value == 0 || w.value > upTo) return false;
+        ready.push_back(std::move(w.next));
+        return true;
+    });
+    if (waiting_.empty()) unanswered_.stop();
+    for (auto& next : ready) next();
+}
+
 void SpeakingButton::setSpeech(ButtonSpeech speech) {
     installFactory();
     speech_ = std::move(speech);
     forget(this);
 }
 
-void afterSaying(QObject* context, std::function<void()> next) {
+void afterSaying(QWidget* window, std::function<void()> next) {
     if (!QAccessible::isActive()) {
         next();
         return;
     }
-    // What was said goes out at the event loop's next turn; Orca takes an
-    // announcement within a fifth of a second.
-    constexpr int kReaderTakesMs = 500;
-    QTimer::singleShot(kReaderTakesMs, context, std::move(next));
+    auto* receipt = window->findChild<SpeechReceipt*>(QString(), Qt::FindDirectChildrenOnly);
+    if (receipt == nullptr) receipt = new SpeechReceipt(window);
+    receipt->await(std::move(next));
 }
 
 void checkedChanged(QPushButton* button) {

@@ -11,9 +11,11 @@
 
 #include <QPushButton>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace vornakka {
 
@@ -52,11 +54,39 @@ private:
     std::optional<ButtonSpeech> speech_;
 };
 
-// Runs next, which brings up a window that takes the focus, once a screen
-// reader has had time to take what was said just before: a reader speaks a
-// window that comes up at once ahead of what it was told a moment earlier
-// (Orca 48 takes window events first). With no reader listening, at once.
-void afterSaying(QObject* context, std::function<void()> next);
+// Runs next, which brings up a window that takes the focus, once the screen
+// reader has taken what the window was told to say just before. Orca 48 and
+// later handle a new window's events ahead of an announcement still waiting
+// in their queue, however early the announcement came; so the window waits
+// for a receipt: a value changed on a hidden object, whose new value the
+// reader asks for when it handles that change, in turn after the
+// announcement. The change goes out behind whatever the event loop already
+// holds, so words said there at its next turn go first. With no reader
+// listening, at once.
+void afterSaying(QWidget* window, std::function<void()> next);
+
+// The hidden object of afterSaying, one in a window that uses it.
+class SpeechReceipt : public QWidget {
+    Q_OBJECT
+public:
+    explicit SpeechReceipt(QWidget* window);
+    // Changes the value and runs next once a reader has asked for it.
+    void await(std::function<void()> next);
+    // The value, as a reader asks for it: the receipt.
+    int asked();
+
+private:
+    // Runs what waited for a change up to the value upTo.
+    void release(int upTo);
+
+    struct Waiting {
+        int value;  // of the change it waits for; 0 until that is sent
+        std::function<void()> next;
+    };
+    int value_ = 0;
+    std::vector<Waiting> waiting_;
+    QTimer unanswered_;
+};
 
 // Tells the screen reader that a toggle button's state changed, so that a
 // reader on that button says its new state.

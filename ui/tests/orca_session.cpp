@@ -32,7 +32,8 @@ constexpr const char* kPython = "/usr/bin/python3";
 // search for other Orcas of this user, which are none of this test's business.
 // Orca 45 and later reach their settings through settings_manager, whose
 // modules import each other in the order Orca's launcher loads them; Orca 43
-// through orca.getSettingsManager().
+// through orca.getSettingsManager(). Orca 51 keeps its settings in GSettings
+// and has nothing to activate; its launcher loads its modules in this order.
 constexpr const char* kOrcaWrapper = R"(import sys
 from orca import debug
 debug.debugLevel = debug.LEVEL_INFO
@@ -40,15 +41,21 @@ debug.eventDebugLevel = debug.LEVEL_OFF
 debug.debugFile = open(sys.argv[1], 'w', buffering=1)
 sys.argv = ['orca']
 try:
-    from orca import debugging_tools_manager, messages, settings, script_manager, settings_manager
-    manager = settings_manager.get_manager()
-    prefsDir = manager.get_prefs_dir
+    from orca import debugging_tools_manager, extension_loader, gsettings_registry, messages
+    from orca import screen_reader_manager, speech_manager
+    manager = None
 except ImportError:
-    from orca import orca
-    manager = orca.getSettingsManager()
-    prefsDir = manager.getPrefsDir
-manager.activate(None, {})
-sys.path.insert(0, prefsDir())
+    try:
+        from orca import debugging_tools_manager, messages, settings, script_manager, settings_manager
+        manager = settings_manager.get_manager()
+        prefsDir = manager.get_prefs_dir
+    except ImportError:
+        from orca import orca
+        manager = orca.getSettingsManager()
+        prefsDir = manager.getPrefsDir
+if manager is not None:
+    manager.activate(None, {})
+    sys.path.insert(0, prefsDir())
 from orca import orca
 sys.exit(orca.main())
 )";
@@ -248,6 +255,17 @@ std::vector<std::string> OrcaSession::spoken() const {
         said.push_back(text);
     }
     return said;
+}
+
+int OrcaSession::keysHandled() const {
+    // ^^^^^ PROCESS ATSPI_KEY_RELEASED_EVENT: 'Tab' (23) ^^^^^ (Orca 43 and 48)
+    std::istringstream lines(readAll(folder_->path() + "/orca.log"));
+    int handled = 0;
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind("^^^^^ PROCESS ATSPI_KEY_RELEASED_EVENT", 0) == 0) ++handled;
+    }
+    return handled;
 }
 
 void OrcaSession::key(const std::string& keys) const {

@@ -44,6 +44,14 @@ public:
     std::vector<std::string> spoken() const;
     // Presses keys on the display, as the player would (xdotool key names).
     void key(const std::string& keys) const;
+    // How many key releases Orca has finished handling. Orca 43 hears keys
+    // from the game itself: Qt's bridge holds each key until the registry
+    // says whether Orca took it, gives up after 100 ms and then hands the
+    // game every key it holds; an answer coming later is matched to
+    // whichever key waits first, and one that says "taken" swallows it. A
+    // key pressed only after Orca has handled the last one meets no such
+    // late answer.
+    int keysHandled() const;
 
 private:
     OrcaSession() = default;
