@@ -220,6 +220,7 @@ std::unique_ptr<X11Session> X11Session::start(const std::string& wm, std::string
                     {"XDG_DATA_HOME", s->folder_->make("data")},
                     {"XDG_RUNTIME_DIR", s->folder_->make("run")},
                     {"NO_AT_BRIDGE", "1"}};
+    const std::string ready = dir + "/wm-ready";
     if (wm == "xfwm4") {
         // xfwm4 reads its settings over a session bus; it gets one of its own.
         const std::string socket = dir + "/bus";
@@ -235,11 +236,21 @@ std::unique_ptr<X11Session> X11Session::start(const std::string& wm, std::string
         s->wm_ = std::make_unique<ChildProcess>(std::vector<std::string>{"xfwm4", "--compositor=off"}, env,
                                                 dir + "/wm.log");
     } else {
-        s->wm_ = std::make_unique<ChildProcess>(std::vector<std::string>{wm}, env, dir + "/wm.log");
+        s->wm_ = std::make_unique<ChildProcess>(std::vector<std::string>{wm, "--startup", "touch '" + ready + "'"},
+                                                env, dir + "/wm.log");
     }
     const std::string display = s->display_;
     if (!pollUntil([&] { return windowManagerCheck(display).find("window id") != std::string::npos; }, 15000ms)) {
         whyNot = wm + " did not start managing the display";
+        return nullptr;
+    }
+    // openbox names itself the window manager as its start-up begins, before
+    // it reads its settings and theme; a request for a window's frame
+    // (_NET_REQUEST_FRAME_EXTENTS) sent in that time is never answered, and
+    // the game's first window would come up where it has to move from. Its
+    // start-up command runs once it handles requests.
+    if (wm == "openbox" && !pollUntil([&] { return fs::exists(ready); }, 15000ms)) {
+        whyNot = "openbox did not finish starting (its start-up command did not run)";
         return nullptr;
     }
     return s;
