@@ -37,6 +37,7 @@
 #include "vornakka/failure.h"
 #include "vornakka/high_score_table.h"
 #include "vornakka/jackpot_file.h"
+#include "quiet_machine.h"
 #include "scripted_player.h"
 #include "vornakka/slot_machine.h"
 
@@ -198,25 +199,6 @@ int sweep(const std::string& dir) {
     return 0;
 }
 
-// A window that remembers what the machine showed; enough to tell what the
-// player would see.
-struct View : MachineView {
-    int highScores = 0;
-    std::vector<std::int32_t> nameEntries;
-    bool reelTimer = false;
-    void showReel(int, char, Colour) override {}
-    void showCounters(const Counters&) override {}
-    void showMessage(const Text&) override {}
-    void showFaces(char, char, char) override {}
-    void setHoldLamp(int, bool) override {}
-    void setReelTimer(bool enabled) override { reelTimer = enabled; }
-    void openHighScores() override { ++highScores; }
-    void openNameEntry(std::int32_t score) override { nameEntries.push_back(score); }
-};
-struct Silence : SoundBank {
-    void play(SoundCue) override {}
-    void stop(SoundCue) override {}
-};
 struct Noon : Clock {
     TimeOfDay utcTimeOfDay() override { return {12, 0, 0, 0}; }
 };
@@ -233,14 +215,14 @@ int machine(const std::string& dir, const std::string& faultArg, const std::stri
     const std::string jackpotPath = dir + "/VORNA.DAT";
     const std::string listPath = dir + "/LIST.VRK";
     const std::string oldJackpot = readFile(jackpotPath);
-    View view;
-    MachineEvents events;  // nobody listens
-    Silence sounds;
+    // What the machine showed, as much as tells what the player would see.
+    test::QuietView view;
+    test::QuietSounds sounds;
     JackpotFile jackpot(jackpotPath);
     HighScoreTable scores(listPath);
     Noon clock;
     RandomSource random;
-    SlotMachine m(view, events, sounds, jackpot, scores, clock, random);
+    SlotMachine m(view, view, sounds, jackpot, scores, clock, random);
     std::printf("start-up: %s\n", outcomeOf([&] { m.startUp(); }).c_str());
 
     shell(then);
@@ -276,13 +258,13 @@ int machine(const std::string& dir, const std::string& faultArg, const std::stri
     std::printf("cash-out: %s\n", outcomeOf([&] { m.pressCollect(); }).c_str());
     if (shim.present()) shim.disarm();
     std::printf("after: winnings %d credits %d high-scores %d name-entries %zu jackpot-file %s leftovers %d\n",
-                m.state().winnings, m.state().credits, view.highScores, view.nameEntries.size(),
+                m.state().winnings, m.state().credits, view.highScoresOpened, view.nameEntries.size(),
                 readFile(jackpotPath) == oldJackpot ? "old" : "new", strays());
 
     shell(between);
     std::printf("again: %s\n", outcomeOf([&] { m.pressCollect(); }).c_str());
     std::printf("after: winnings %d credits %d high-scores %d name-entries %zu jackpot-file %s leftovers %d\n",
-                m.state().winnings, m.state().credits, view.highScores, view.nameEntries.size(),
+                m.state().winnings, m.state().credits, view.highScoresOpened, view.nameEntries.size(),
                 readFile(jackpotPath) == oldJackpot ? "old" : "new", strays());
     if (!view.nameEntries.empty()) {
         // The name dialog's OK: insert and save.

@@ -1,10 +1,12 @@
 // The real slot machine on services that do nothing, for playing it at full
-// speed (the odds tool, the bench): nothing is drawn, sounded or saved. The
-// view keeps only what a driver needs to play on: whether the reel timer is
-// on, and the amount of the last win the machine announced.
+// speed (the odds tool, the bench, the fault driver): nothing is drawn,
+// sounded or saved. The view keeps only what a driver needs to play on:
+// whether the reel timer is on, the last win the machine reported, and
+// which window a game's end opened.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "scripted_player.h"
 #include "vornakka/slot_machine.h"
@@ -20,7 +22,7 @@ struct QuietView : MachineView, MachineEvents {
     std::int64_t announcedAmount = 0;
     bool lostGamble = false;  // the last guess was wrong
     int highScoresOpened = 0;
-    int nameEntriesOpened = 0;
+    std::vector<std::int32_t> nameEntries;  // the score each name entry was opened for
 
     void showReel(int, char, Colour) override {}
     void showCounters(const Counters&) override {}
@@ -29,7 +31,7 @@ struct QuietView : MachineView, MachineEvents {
     void setHoldLamp(int, bool) override {}
     void setReelTimer(bool enabled) override { reelTimer = enabled; }
     void openHighScores() override { ++highScoresOpened; }
-    void openNameEntry(std::int32_t) override { ++nameEntriesOpened; }
+    void openNameEntry(std::int32_t score) override { nameEntries.push_back(score); }
 
     void spinStopped(const SpinResult& result) override {
         if (result.row == 0) return;
