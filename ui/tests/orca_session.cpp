@@ -105,6 +105,15 @@ std::string readAll(const std::string& path) {
     return text.str();
 }
 
+// Orca's last step of starting, after its event listeners are in place:
+// "ORCA: Starting Atspi main event loop" (Orca 48 and later), "ORCA: Starting
+// registry" (Orca 43).
+bool listening(const std::string& log) {
+    const std::string text = readAll(log);
+    return text.find("ORCA: Starting Atspi main event loop") != std::string::npos ||
+           text.find("ORCA: Starting registry") != std::string::npos;
+}
+
 void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
 }  // namespace
@@ -202,6 +211,15 @@ std::unique_ptr<OrcaSession> OrcaSession::start(std::string& whyNot) {
     OrcaSession* session = s.get();
     if (!pollUntil([&] { return !session->spoken().empty(); }, 30000ms)) {
         whyNot = "Orca did not start speaking: " + readAll(dir + "/orca.out");
+        return nullptr;
+    }
+    // Orca says "Screen reader on." before it listens to the desktop's
+    // events. A game that comes up in between is found by Orca's search for
+    // the active window only; its focus and its greeting are lost (Orca 51
+    // then said the window's name and nothing more). So the game starts once
+    // Orca runs its event loop, as it would on a player's desktop.
+    if (!pollUntil([&] { return listening(dir + "/orca.log"); }, 30000ms)) {
+        whyNot = "Orca did not start listening: " + readAll(dir + "/orca.out");
         return nullptr;
     }
     return s;

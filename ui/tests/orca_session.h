@@ -37,7 +37,7 @@ public:
     // and accessibility switched on.
     Env clientEnvironment() const;
     const std::string& display() const { return display_; }
-    // Orca's major version: 43 on Debian 12, 48 on Debian 13.
+    // Orca's major version: 43 on Debian 12, 48 on Debian 13, 51 on testing.
     int major() const { return major_; }
 
     // Every utterance Orca has spoken so far, in order.
