@@ -173,15 +173,21 @@ void forget(QWidget* control) {
     }
 }
 
+// An object only a screen reader meets: no size, no mouse, no focus, never
+// shown on screen.
+void keepHidden(QWidget* object, const QString& name) {
+    installFactory();
+    object->setObjectName(name);
+    object->setAttribute(Qt::WA_TransparentForMouseEvents);
+    object->setFocusPolicy(Qt::NoFocus);
+    object->setGeometry(0, 0, 0, 0);
+    object->hide();
+}
+
 }  // namespace
 
 Announcer::Announcer(QWidget* parent) : QWidget(parent) {
-    installFactory();
-    setObjectName(QStringLiteral("Announcer"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::NoFocus);
-    setGeometry(0, 0, 0, 0);
-    hide();
+    keepHidden(this, QStringLiteral("Announcer"));
 }
 
 void Announcer::say(const QString& text) {
@@ -202,12 +208,7 @@ void Announcer::say(const QString& text) {
 }
 
 SpeechReceipt::SpeechReceipt(QWidget* window) : QWidget(window) {
-    installFactory();
-    setObjectName(QStringLiteral("SpeechReceipt"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::NoFocus);
-    setGeometry(0, 0, 0, 0);
-    hide();
+    keepHidden(this, QStringLiteral("SpeechReceipt"));
     // A reader that never asks for values does not keep the next window away.
     unanswered_.setSingleShot(true);
     unanswered_.setInterval(kUnansweredMs);
