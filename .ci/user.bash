@@ -6,8 +6,13 @@
 # home, so every file of the build is its own.
 ci_user=vornakka-ci
 
-# Makes the user and its sudoers file, when missing (needs root).
+# Makes the user and its sudoers file, and installs sudo, when missing (needs root).
 ci_make_user() {
+  # A minimal Debian machine may come without sudo (a fresh root has it: .ci/release asks for it).
+  if ! command -v sudo >/dev/null; then
+    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
+      sudo >/dev/null
+  fi
   if ! id -u "$ci_user" >/dev/null 2>&1; then
     useradd --create-home --shell /bin/bash "$ci_user"
   fi

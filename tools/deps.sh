@@ -49,6 +49,11 @@ echo "Installing missing packages: ${missing[*]}" >&2
 # dpkg lock is waited for instead of failing at once.
 as_root=(env DEBIAN_FRONTEND=noninteractive)
 if [[ $(id -u) -ne 0 ]]; then
+  if ! command -v sudo >/dev/null; then
+    echo "Installing them needs root, and sudo is not installed. As root, run:" >&2
+    echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
   as_root=(sudo "${as_root[@]}")
 fi
 apt_get=(apt-get -o DPkg::Lock::Timeout=600)
