@@ -48,9 +48,9 @@ public:
     // from the game itself: Qt's bridge holds each key until the registry
     // says whether Orca took it, gives up after 100 ms and then hands the
     // game every key it holds; an answer coming later is matched to
-    // whichever key waits first, and one that says "taken" swallows it. So
-    // a key is pressed only after Orca has handled the last one and the
-    // game has taken Orca's answers in (orca_test.cpp).
+    // whichever key waits first, and one that says "taken" swallows it. A
+    // key pressed only after Orca has handled the last one meets no such
+    // late answer.
     int keysHandled() const;
 
 private:
