@@ -47,10 +47,9 @@ public:
     // How many key releases Orca has finished handling. Orca 43 hears keys
     // from the game itself: Qt's bridge holds each key until the registry
     // says whether Orca took it, gives up after 100 ms and then hands the
-    // game every key it holds; an answer coming later is matched to
-    // whichever key waits first, and one that says "taken" swallows it. A
-    // key pressed only after Orca has handled the last one meets no such
-    // late answer.
+    // game every key it holds, Orca's own commands too; an answer coming
+    // later is matched to whichever key waits first. A key pressed only
+    // after Orca has handled the last one meets no such late answer.
     int keysHandled() const;
 
 private:

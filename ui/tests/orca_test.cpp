@@ -157,7 +157,11 @@ TEST_F(OrcaGame, ABlindPlayersWholeGame) {
 
     // Orca's flat review reads the counters with their captions and the
     // paytable by rows, line by line up from the buttons.
-    std::vector<std::string> lines = press("KP_Up", "LUKITSE rulla 1");
+    // It starts with Home, not Up: Orca 43 hears keys through Qt's bridge,
+    // which hands the game any key Orca has not answered within 100 ms, and
+    // Orca is slowest at its first review. An Up reaching the game moves
+    // its focus one button back; Home means nothing to the game.
+    std::vector<std::string> lines;
     for (int up = 0; up < 12 && !contains(joined(lines), "VIIM. VOITTO"); ++up) lines = press("KP_Home", "");
     EXPECT_TRUE(contains(joined(lines), "VIIM. VOITTO 0 VOITOT 0 PANOS 1 PELIT 50 C-- tai --D 2")) << joined(lines);
     press("KP_Home", "CC- tai C-D 4");
