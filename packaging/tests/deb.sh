@@ -41,13 +41,16 @@ for d in "${deps[@]}"; do
 done
 dups=$(printf '%s\n' "${names[@]}" | sort | uniq -d)
 [[ -z $dups ]] || fail "dependencies named twice: $dups"
+# The names as one string, not piped from printf: grep -q leaves at the first
+# match, and printf's next line then met a closed pipe (pipefail: a failure).
+listed=$(printf '%s\n' "${names[@]}")
 for want in fonts-liberation2 fonts-dejavu-core fonts-comic-neue libc6 libstdc++6 \
   libqt6core6 libqt6gui6 libqt6widgets6 libopenal1 libsndfile1 libpulse0; do
   # Debian 13's 64-bit time_t transition renamed some libraries: libqt6core6t64.
-  printf '%s\n' "${names[@]}" | grep -qxF -e "$want" -e "${want}t64" || fail "Depends lacks $want"
+  grep -qxF -e "$want" -e "${want}t64" <<<"$listed" || fail "Depends lacks $want"
 done
 for unwanted in qt6-base-dev libopenal-dev libsndfile1-dev libpulse-dev libgtest-dev; do
-  ! printf '%s\n' "${names[@]}" | grep -qx "$unwanted" || fail "Depends names the build package $unwanted"
+  ! grep -qx "$unwanted" <<<"$listed" || fail "Depends names the build package $unwanted"
 done
 
 # Unpacked package and DESTDIR install: same files, same modes, same bytes.
