@@ -10,6 +10,8 @@ ci_user=vornakka-ci
 ci_make_user() {
   # A minimal Debian machine may come without sudo (a fresh root has it: .ci/release asks for it).
   if ! command -v sudo >/dev/null; then
+    # (A fresh machine may have no package lists yet.)
+    apt-get -o DPkg::Lock::Timeout=600 update -qq
     DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
       sudo >/dev/null
   fi
