@@ -162,7 +162,10 @@ std::unique_ptr<OrcaSession> OrcaSession::start(std::string& whyNot) {
 
     s->display_ = startXvfb(
         [&](const std::vector<std::string>& argv, int fd) {
-            s->spawn(argv, {{"HOME", dir + "/home"}}, dir + "/xvfb.log", fd);
+            // -r: no key repeats, for a key is held while Orca works.
+            std::vector<std::string> noRepeat = argv;
+            noRepeat.emplace_back("-r");
+            s->spawn(noRepeat, {{"HOME", dir + "/home"}}, dir + "/xvfb.log", fd);
         },
         whyNot);
     if (s->display_.empty()) return nullptr;
@@ -275,19 +278,38 @@ std::vector<std::string> OrcaSession::spoken() const {
     return said;
 }
 
-int OrcaSession::keysHandled() const {
-    // ^^^^^ PROCESS ATSPI_KEY_RELEASED_EVENT: 'Tab' (23) ^^^^^ (Orca 43 and 48)
+int OrcaSession::linesStartingWith(std::initializer_list<const char*> marks) const {
     std::istringstream lines(readAll(folder_->path() + "/orca.log"));
-    int handled = 0;
+    int count = 0;
     std::string line;
     while (std::getline(lines, line)) {
-        if (line.rfind("^^^^^ PROCESS ATSPI_KEY_RELEASED_EVENT", 0) == 0) ++handled;
+        for (const char* mark : marks) {
+            if (line.rfind(mark, 0) == 0) ++count;
+        }
     }
-    return handled;
+    return count;
+}
+
+int OrcaSession::keysHandled() const {
+    // ^^^^^ PROCESS ATSPI_KEY_RELEASED_EVENT: 'Tab' (23) ^^^^^
+    return linesStartingWith({"^^^^^ PROCESS ATSPI_KEY_RELEASED_EVENT"});
+}
+
+int OrcaSession::commandsDone() const {
+    // ^^^^^ CONSUME ATSPI_KEY_PRESSED_EVENT: 'KP_Home' (79) ^^^^^ (Orca 43 and 48; HANDLE in 51)
+    return linesStartingWith({"^^^^^ CONSUME ATSPI_KEY_PRESSED_EVENT", "^^^^^ HANDLE ATSPI_KEY_PRESSED_EVENT"});
 }
 
 void OrcaSession::key(const std::string& keys) const {
     runAndRead({"xdotool", "key", "--delay", "80", keys}, {{"DISPLAY", display_}});
+}
+
+void OrcaSession::keyDown(const std::string& key) const {
+    runAndRead({"xdotool", "keydown", key}, {{"DISPLAY", display_}});
+}
+
+void OrcaSession::keyUp(const std::string& key) const {
+    runAndRead({"xdotool", "keyup", key}, {{"DISPLAY", display_}});
 }
 
 }  // namespace vornakka::test

@@ -13,6 +13,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -44,6 +45,9 @@ public:
     std::vector<std::string> spoken() const;
     // Presses keys on the display, as the player would (xdotool key names).
     void key(const std::string& keys) const;
+    // Holds a key down and lets it go: the display repeats no key held.
+    void keyDown(const std::string& key) const;
+    void keyUp(const std::string& key) const;
     // How many key releases Orca has finished handling. Orca 43 hears keys
     // from the game itself: Qt's bridge holds each key until the registry
     // says whether Orca took it, gives up after 100 ms and then hands the
@@ -51,9 +55,15 @@ public:
     // later is matched to whichever key waits first. A key pressed only
     // after Orca has handled the last one meets no such late answer.
     int keysHandled() const;
+    // How many of Orca's own commands (a review key, say) it has carried out.
+    // Orca takes a key in as it comes and carries its command out a moment
+    // later, once it has taken in whatever else is queued.
+    int commandsDone() const;
 
 private:
     OrcaSession() = default;
+    // Lines of Orca's debug output that start with one of marks.
+    int linesStartingWith(std::initializer_list<const char*> marks) const;
     // Each of the session's processes ends should the test be killed.
     void spawn(const std::vector<std::string>& argv, const Env& env, const std::string& log, int keepFd = -1,
                std::chrono::milliseconds grace = std::chrono::milliseconds(3000));
